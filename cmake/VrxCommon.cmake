@@ -1,0 +1,43 @@
+# Shared build settings and the test helpers.
+
+add_library(vrx_warnings INTERFACE)
+target_compile_options(vrx_warnings INTERFACE -Wall -Wextra -Wpedantic)
+if(VRX_WERROR)
+  target_compile_options(vrx_warnings INTERFACE -Werror)
+endif()
+
+if(VRX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Every test has a time limit, so a dialog nobody answers fails one test
+# instead of hanging the run.
+set(VRX_TEST_TIMEOUT 60)
+
+# vrx_add_gtest(NAME SOURCES ... LIBS ... [TIMEOUT s])
+function(vrx_add_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main vrx_warnings)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT ${VRX_TEST_TIMEOUT})
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# vrx_add_qtest(NAME SOURCES ... LIBS ... [TIMEOUT s]) — QtTest on the offscreen platform.
+function(vrx_add_qtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test Qt6::Widgets vrx_warnings)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT ${VRX_TEST_TIMEOUT})
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
+endfunction()

@@ -1,0 +1,74 @@
+// The per-user settings file "VRX310.ini" and the main window's copies of
+// the company details and the operator names.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class SettingsFile {
+public:
+    // An empty path: every read gives its default and nothing is written.
+    explicit SettingsFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& def) const;
+    int ReadInteger(const std::string& section, const std::string& key, int def) const;
+    bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+
+    // Each write or deletion reaches the file at once, atomically.
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    bool WriteInteger(const std::string& section, const std::string& key, int value);
+    bool WriteBool(const std::string& section, const std::string& key, bool value);
+    bool DeleteKey(const std::string& section, const std::string& key);
+
+private:
+    std::string path_;
+};
+
+// "<per-user configuration folder>/VRX310.ini"; the folder is created when
+// missing. Empty when no folder can be determined.
+std::string SettingsFilePath();
+
+struct CompanyDetails {
+    std::string Name;
+    std::string Address;
+    std::string City;
+    std::string Phone;
+    std::string Fax;
+    std::string Email;
+    std::string Website;
+    std::string VerzFirmenlogo;
+};
+
+CompanyDetails ReadCompanyDetails(const SettingsFile& settings);
+void WriteCompanyDetails(SettingsFile& settings, const CompanyDetails& details);
+
+using OperatorNames = std::vector<std::string>;
+
+// Keys "0", "1", ... until the first empty or missing value.
+OperatorNames ReadOperatorNames(const SettingsFile& settings);
+// Deletes keys oldItemCount-1 .. 0 (highest first), then writes 0..n-1.
+void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const OperatorNames& names);
+// Appends to names and writes it under key (names.size() - 1).
+void AppendOperatorName(SettingsFile& settings, OperatorNames& names, const std::string& name);
+
+struct MainWindowSettings {
+    int X = 10;
+    int Y = 10;
+    int Unit = 0;
+    bool AutoClear = false;
+    int LastUser = 0; // read only when the operator list is not empty
+};
+MainWindowSettings ReadMainWindowSettings(const SettingsFile& settings);
+// Writes Main x, Main y, Main Unit, Main AutoClear, Names LastUser, in this order.
+void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& values);
+
+struct WindowPosition {
+    int X = 20;
+    int Y = 20;
+};
+// Sections "Names", "Company", "ChgSens": keys x and y, default 20.
+WindowPosition ReadWindowPosition(const SettingsFile& settings, const std::string& section);
+void WriteWindowPosition(SettingsFile& settings, const std::string& section, WindowPosition pos);
