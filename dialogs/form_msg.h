@@ -17,11 +17,13 @@ class TFormMsg : public QDialog {
     Q_OBJECT
 public:
     explicit TFormMsg(QWidget* parent = nullptr);
+    ~TFormMsg() override;
 
     // The window is placed one third into this widget (the main window).
     void SetPlacementAnchor(QWidget* anchor) { anchor_ = anchor; }
 
     // Shows text modally; returns 1 OK, 2 Cancel or closed, 6 Yes, 7 No.
+    // A call while the dialog is already open returns 2 and leaves it alone.
     int ShowMsg(const QString& text, int kind, int buttons, bool sound);
 
     // The dialog's message table (captions by kind), localisable.
@@ -32,8 +34,17 @@ public:
     QPushButton* Button(int modalResult) const;
     QLabel* Image(int kind) const;
 
+    // The title-bar close box and reject() answer Cancel (2).
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     void ResetLayout();
+    void RetranslateUi();
     QWidget* anchor_ = nullptr;
     struct Controls;
     Controls* c_;

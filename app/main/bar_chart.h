@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -18,7 +20,8 @@ struct BarPoint {
 
 class BarSeries {
 public:
-    void Clear() { points_.clear(); }
+    // Both repaint the chart that owns the series.
+    void Clear();
     // Appends a point; the series keeps its points in ascending x order
     // (a point goes after all points of equal or smaller x).
     void AddXY(double x, double y, const QString& label, const QColor& color);
@@ -29,16 +32,32 @@ public:
     double MaxYValue() const;
 
     // Value-mark number pattern: "#,##0.0", "#,##0" or "##0%".
+    // Changing a field directly does not repaint: call update() on the chart.
     QString ValueFormat = QStringLiteral("#,##0.0");
-    double BarOrigin = 0;    // bars grow from here
+    double BarOrigin = 0;      // bars grow from here
     double OffsetPercent = -5; // bar offset in percent of the bar width
     Qt::PenStyle MarkFrameStyle = Qt::DotLine;
+    double BarWidthPercent = 70; // bar width in percent of one x step
 
 private:
+    friend class BarChart;
+    // Not copied with the series: a copy belongs to no chart.
+    struct OwnerLink {
+        QWidget* chart = nullptr;
+        OwnerLink() = default;
+        OwnerLink(const OwnerLink&) {}
+        OwnerLink& operator=(const OwnerLink&) { return *this; }
+    };
+    void Changed();
     QVector<BarPoint> points_;
+    OwnerLink owner_;
 };
 
 // Formats a value with a "#,##0.0"-style pattern using the given separators.
+// '0' is a digit always shown, '#' one shown when needed, ',' in the integer
+// part asks for thousands groups; text around the digits is kept as it is
+// ("##0%" gives the value followed by "%", not multiplied by 100).
+// Rounds half away from zero on the value's shortest decimal form.
 QString FormatPattern(double value, const QString& pattern, QChar decimalSep, QChar thousandSep);
 
 class BarChart : public QWidget {
@@ -61,17 +80,31 @@ public:
     double VerticalMin() const { return yMin_; }
     double VerticalMax() const; // the automatic maximum follows the largest point
     bool VerticalInverted() const { return inverted_; }
+    bool VerticalAutomaticMax() const { return autoMax_; }
 
     // Pixel x of the centre of the bar at x value (for placing selectors).
     double XToPixel(double x) const;
+    // The same for a chart drawn at the given size (as RenderToImage does).
+    double XToPixel(double x, const QSize& size) const;
+    // Pixel y of a value on the vertical axis for a chart of the given size;
+    // values outside the vertical range land on its edges.
+    double YToPixel(double y, const QSize& size) const;
 
     // Renders the chart at the given pixel size on a white background.
     QImage RenderToImage(const QSize& size) const;
+
+    // Typefaces of the value marks and of the axis texts, with substitutes.
+    static QFont MarkFont();
+    static QFont AxisFont();
+
+    QSize sizeHint() const override { return QSize(738, 163); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Geometry;
+    Geometry Measure(const QRect& area) const;
     void Draw(QPainter& p, const QRect& area) const;
     BarSeries series_;
     double xMin_ = 0.45, xMax_ = 12.55;
