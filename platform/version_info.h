@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 struct VersionStrings {
@@ -19,3 +20,8 @@ struct VersionStrings {
 
 // Index outside 0..9 gives the "FileVersion" string (index 2).
 std::string GetVersionString(const VersionStrings& strings, int index);
+
+// The lookups of VersionStrings on a version information block already in
+// memory (the content of the ".vrx_version" section); strings are
+// Windows-1252 bytes. Any fault in the block leaves the affected strings empty.
+VersionStrings VersionStringsFromBlock(const unsigned char* data, std::size_t size);
