@@ -2,8 +2,11 @@
 // the company details and the operator names.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class ProfileText;
 
 class SettingsFile {
 public:
@@ -23,7 +26,19 @@ public:
     bool WriteBool(const std::string& section, const std::string& key, bool value);
     bool DeleteKey(const std::string& section, const std::string& key);
 
+    // Several reads from one fresh reading of the file. An empty path or an
+    // unreadable file is seen as an empty one (all defaults); the result
+    // tells whether the file could be read.
+    bool Inspect(const std::function<void(const ProfileText&)>& use) const;
+    // Several changes from one fresh reading of the file, stored with one
+    // atomic write (only when something changed). False when nothing could
+    // be stored: empty path, unreadable file, failed write.
+    bool Edit(const std::function<void(ProfileText&)>& change);
+
 private:
+    // The file as it is now; false when it exists but cannot be read.
+    bool Load(ProfileText& text) const;
+
     std::string path_;
 };
 

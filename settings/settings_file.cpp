@@ -1,0 +1,305 @@
+#include "settings/settings_file.h"
+
+#include "settings/atomic_file.h"
+#include "settings/profile_text.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <utility>
+
+#ifdef _WIN32
+#include <shlobj.h>
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char* const kMain = "Main";
+const char* const kNames = "Names";
+const char* const kCompany = "Company";
+
+// A leading decimal number, as the Windows integer read takes it: "12abc"
+// is 12; no digit at all, or a number beyond int, gives the default.
+int ParseInteger(const std::string& text, int def) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') {
+        return def;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            return def;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > INT_MAX || value < INT_MIN) {
+        return def;
+    }
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
+
+bool SettingsFile::Load(ProfileText& text) const {
+    std::string content;
+    switch (ReadWholeFile(path_, content)) {
+    case FileReadResult::Ok:
+        text = ProfileText(std::move(content));
+        return true;
+    case FileReadResult::Missing:
+        text = ProfileText();
+        return true;
+    case FileReadResult::Failed:
+        break;
+    }
+    return false;
+}
+
+std::string SettingsFile::ReadString(const std::string& section, const std::string& key,
+                                     const std::string& def) const {
+    ProfileText text;
+    if (path_.empty() || !Load(text)) {
+        return def;
+    }
+    return text.Value(section, key).value_or(def);
+}
+
+int SettingsFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    ProfileText text;
+    if (path_.empty() || !Load(text)) {
+        return def;
+    }
+    const auto value = text.Value(section, key);
+    return value ? ParseInteger(*value, def) : def;
+}
+
+bool SettingsFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool SettingsFile::Inspect(const std::function<void(const ProfileText&)>& use) const {
+    ProfileText text;
+    const bool ok = !path_.empty() && Load(text);
+    if (!ok) {
+        text = ProfileText();
+    }
+    use(text);
+    return ok;
+}
+
+bool SettingsFile::Edit(const std::function<void(ProfileText&)>& change) {
+    ProfileText text;
+    if (path_.empty() || !Load(text)) {
+        return false;
+    }
+    const std::string before = text.Content();
+    change(text);
+    const std::string after = text.Content();
+    return after == before || WriteFileAtomically(path_, after);
+}
+
+bool SettingsFile::WriteString(const std::string& section, const std::string& key,
+                               const std::string& value) {
+    if (!ProfileText::IsUsableName(section, key)) {
+        return false;
+    }
+    return Edit([&](ProfileText& text) { text.SetValue(section, key, value); });
+}
+
+bool SettingsFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool SettingsFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    return WriteString(section, key, value ? "1" : "0");
+}
+
+bool SettingsFile::DeleteKey(const std::string& section, const std::string& key) {
+    if (!ProfileText::IsUsableName(section, key)) {
+        return false;
+    }
+    return Edit([&](ProfileText& text) { text.DeleteKey(section, key); });
+}
+
+#ifdef _WIN32
+
+std::string SettingsFilePath() {
+    char folder[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK ||
+        folder[0] == '\0') {
+        return {};
+    }
+    return std::string(folder) + "\\VRX310.ini";
+}
+
+#else
+
+namespace {
+
+// Creates dir and its missing parents, each with mode 0700.
+bool EnsureFolder(const std::string& dir) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        return S_ISDIR(st.st_mode);
+    }
+    const size_t slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !EnsureFolder(dir.substr(0, slash))) {
+        return false;
+    }
+    if (::mkdir(dir.c_str(), 0700) != 0) {
+        // Someone else may have created it meanwhile.
+        return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    // The umask may have taken bits away; the folder is the user's alone.
+    ::chmod(dir.c_str(), 0700);
+    return true;
+}
+
+} // namespace
+
+std::string SettingsFilePath() {
+    std::string folder;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') {
+        folder = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        std::string homeDir = (home && home[0] == '/') ? home : "";
+        if (homeDir.empty()) {
+            if (const passwd* pw = ::getpwuid(::getuid());
+                pw && pw->pw_dir && pw->pw_dir[0] == '/') {
+                homeDir = pw->pw_dir;
+            }
+        }
+        if (homeDir.empty()) {
+            return {};
+        }
+        folder = homeDir + "/.config";
+    }
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    if (!EnsureFolder(folder)) {
+        return {};
+    }
+    return folder + "/VRX310.ini";
+}
+
+#endif
+
+CompanyDetails ReadCompanyDetails(const SettingsFile& settings) {
+    CompanyDetails d;
+    d.Name = settings.ReadString(kCompany, "Name", "");
+    d.Address = settings.ReadString(kCompany, "Address", "");
+    d.City = settings.ReadString(kCompany, "City", "");
+    d.Phone = settings.ReadString(kCompany, "Phone", "");
+    d.Fax = settings.ReadString(kCompany, "Fax", "");
+    d.Email = settings.ReadString(kCompany, "Email", "");
+    d.Website = settings.ReadString(kCompany, "Website", "");
+    d.VerzFirmenlogo = settings.ReadString(kCompany, "VerzFirmenlogo", "");
+    return d;
+}
+
+void WriteCompanyDetails(SettingsFile& settings, const CompanyDetails& d) {
+    settings.Edit([&](ProfileText& text) {
+        text.SetValue(kCompany, "Name", d.Name);
+        text.SetValue(kCompany, "Address", d.Address);
+        text.SetValue(kCompany, "City", d.City);
+        text.SetValue(kCompany, "Phone", d.Phone);
+        text.SetValue(kCompany, "Fax", d.Fax);
+        text.SetValue(kCompany, "Email", d.Email);
+        text.SetValue(kCompany, "Website", d.Website);
+        text.SetValue(kCompany, "VerzFirmenlogo", d.VerzFirmenlogo);
+    });
+}
+
+OperatorNames ReadOperatorNames(const SettingsFile& settings) {
+    OperatorNames names;
+    settings.Inspect([&](const ProfileText& text) {
+        for (int i = 0;; ++i) {
+            const std::string name = text.Value(kNames, std::to_string(i)).value_or("");
+            if (name.empty()) {
+                break;
+            }
+            names.push_back(name);
+        }
+    });
+    return names;
+}
+
+void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const OperatorNames& names) {
+    settings.Edit([&](ProfileText& text) {
+        for (int i = oldItemCount - 1; i >= 0; --i) {
+            text.DeleteKey(kNames, std::to_string(i));
+        }
+        // An empty name would end the list when it is read back and hide
+        // every name after it, so it is not stored.
+        int key = 0;
+        for (const std::string& name : names) {
+            if (!name.empty()) {
+                text.SetValue(kNames, std::to_string(key++), name);
+            }
+        }
+    });
+}
+
+void AppendOperatorName(SettingsFile& settings, OperatorNames& names, const std::string& name) {
+    names.push_back(name);
+    settings.WriteString(kNames, std::to_string(names.size() - 1), name);
+}
+
+MainWindowSettings ReadMainWindowSettings(const SettingsFile& settings) {
+    MainWindowSettings values;
+    settings.Inspect([&](const ProfileText& text) {
+        auto integer = [&](const char* section, const char* key, int def) {
+            const auto value = text.Value(section, key);
+            return value ? ParseInteger(*value, def) : def;
+        };
+        values.X = integer(kMain, "x", 10);
+        values.Y = integer(kMain, "y", 10);
+        values.Unit = integer(kMain, "Unit", 0);
+        values.AutoClear = integer(kMain, "AutoClear", 0) != 0;
+        values.LastUser = integer(kNames, "LastUser", 0);
+    });
+    return values;
+}
+
+void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& values) {
+    settings.Edit([&](ProfileText& text) {
+        text.SetValue(kMain, "x", std::to_string(values.X));
+        text.SetValue(kMain, "y", std::to_string(values.Y));
+        text.SetValue(kMain, "Unit", std::to_string(values.Unit));
+        text.SetValue(kMain, "AutoClear", values.AutoClear ? "1" : "0");
+        text.SetValue(kNames, "LastUser", std::to_string(values.LastUser));
+    });
+}
+
+WindowPosition ReadWindowPosition(const SettingsFile& settings, const std::string& section) {
+    WindowPosition pos;
+    pos.X = settings.ReadInteger(section, "x", pos.X);
+    pos.Y = settings.ReadInteger(section, "y", pos.Y);
+    return pos;
+}
+
+void WriteWindowPosition(SettingsFile& settings, const std::string& section, WindowPosition pos) {
+    if (!ProfileText::IsUsableName(section, "x")) {
+        return;
+    }
+    settings.Edit([&](ProfileText& text) {
+        text.SetValue(section, "x", std::to_string(pos.X));
+        text.SetValue(section, "y", std::to_string(pos.Y));
+    });
+}

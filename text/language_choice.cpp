@@ -1,0 +1,69 @@
+#include "text/language_choice.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+bool IsFile(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+std::string InFolder(const std::string& dir, const char* name) {
+    if (dir.empty()) {
+        return name;
+    }
+    const char last = dir.back();
+    return (last == '/' || last == '\\') ? dir + name : dir + "/" + name;
+}
+
+} // namespace
+
+LanguageChoice ChooseLanguage(const std::string& currentDir) {
+    LanguageChoice choice;
+    choice.German = IsFile(InFolder(currentDir, "VRX310_Application.DEU")) ||
+                    IsFile(InFolder(currentDir, "VRX310_Application.deu"));
+    if (choice.German) {
+        choice.LocaleId = LocaleGerman;
+        choice.Formats.DateSeparator = '.';
+        choice.Formats.ShortDateFormat = "dd/mm/yyyy";
+    } else {
+        choice.LocaleId = LocaleEnglishUK;
+        choice.Formats.DateSeparator = '-';
+        choice.Formats.ShortDateFormat = "yyyy/mm/dd";
+    }
+    choice.Formats.LongTimeFormat = "hh:mm:ss";
+    return choice;
+}
+
+std::string LocaleAbbrevName(unsigned localeId) {
+    switch (localeId) {
+    case LocaleGerman:
+        return "DEU";
+    case LocaleEnglishUK:
+        return "ENG";
+    default:
+        return "";
+    }
+}
+
+std::vector<std::string> ResourceModuleCandidates(const std::string& exePath, unsigned localeId) {
+    const std::string language = LocaleAbbrevName(localeId);
+    // Only the file name may hold the extension; both separators count so a
+    // Windows path is handled the same everywhere.
+    const size_t slash = exePath.find_last_of("/\\");
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (language.empty() || nameStart >= exePath.size()) {
+        return {};
+    }
+    const size_t dot = exePath.rfind('.');
+    const std::string base =
+        (dot == std::string::npos || dot < nameStart) ? exePath + "." : exePath.substr(0, dot + 1);
+    std::vector<std::string> candidates{base + language};
+    if (language.size() > 2) {
+        candidates.push_back(base + language.substr(0, 2));
+    }
+    return candidates;
+}
