@@ -9,9 +9,13 @@ class TFormAbout : public QDialog {
     Q_OBJECT
 public:
     explicit TFormAbout(QWidget* parent = nullptr);
+    ~TFormAbout() override;
     void SetVersionStrings(const VersionStrings* strings) { versions_ = strings; }
     void ShowAbout();
     QStringList MessageTable() const;
+
+    // Closes the box with modal result 1.
+    void BitBtnCloseClick();
 
 private:
     const VersionStrings* versions_ = nullptr;
