@@ -1,0 +1,294 @@
+#include "print/report_page.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace ReportPage {
+// The columns are estimated at 26 pixels per fax character, so the fax
+// line carries a few narrow letters to stay clear of the mail address.
+const MakerContact Maker = {
+    "KALDORIAN GmbH",
+    "Kolbenweg 14",
+    "D-72770 Reutlingen",
+    "Telefon +49 7121 94818-0",
+    "Telefax +49 7121 94818-29",
+    "www.kaldorian.de",
+    "info@kaldorian.de",
+};
+} // namespace ReportPage
+
+namespace {
+
+using namespace ReportPage;
+
+const QString JobTitle = QStringLiteral("VRX310 Report");
+
+// Draws texts with the top-left of the first character cell at the given
+// point, in a font whose point size holds on paper after the page scaling.
+class PageWriter {
+public:
+    PageWriter(QPainter& painter, int deviceDpiY) : painter_(painter) {
+        const QPaintDevice* device = painter.device();
+        deviceDpiY_ =
+            device != nullptr && device->logicalDpiY() > 0 ? device->logicalDpiY() : deviceDpiY;
+    }
+
+    void SetFont(double points, bool bold) {
+        QFont font(QStringLiteral("Tahoma"));
+        // Tahoma is rarely installed off Windows; its condensed look comes
+        // closest among the faces a Linux desktop usually has.
+        font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                          QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+        font.setStyleHint(QFont::SansSerif);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        font.setBold(bold);
+        // The font is resolved for the device but drawn through the page
+        // scaling (device dpi / 600); this size gives the right points.
+        font.setPointSizeF(points * LayoutDpi / deviceDpiY_);
+        painter_.setFont(font);
+        ascent_ = QFontMetricsF(painter_.font(), painter_.device()).ascent();
+    }
+
+    void Text(double x, double y, const QString& text) {
+        if (text.isEmpty()) {
+            return;
+        }
+        painter_.drawText(QPointF(x, y + ascent_), text);
+    }
+
+private:
+    QPainter& painter_;
+    int deviceDpiY_ = LayoutDpi;
+    double ascent_ = 0;
+};
+
+QImage OpaquePicture(const QImage& picture) {
+    // Plain copy onto the paper: nothing of the page shows through.
+    if (picture.hasAlphaChannel()) {
+        return picture.convertToFormat(QImage::Format_RGB32);
+    }
+    return picture;
+}
+
+void PaintCompressionSection(PageWriter& w, const ReportPageData& d) {
+    w.SetFont(8, true);
+    w.Text(650, 2000, d.CompressionCaption);
+    w.SetFont(8, false);
+    w.Text(1800, 2000, d.UnitCaption + QStringLiteral("  ") + d.UnitValueCaption);
+    w.Text(600, CompressionRowY, d.CylinderCaption);
+    for (int p = 1; p <= 12; ++p) {
+        w.Text(SlotColumnX0 + SlotColumnStep * p, CompressionRowY, d.CompressionSlots[p - 1]);
+    }
+}
+
+void PaintLeakageSection(PageWriter& w, const ReportPageData& d) {
+    w.SetFont(8, true);
+    w.Text(650, 4000, d.LeakageCaption);
+    w.SetFont(8, false);
+    w.Text(1800, 4000, d.LeakageUnitCaption);
+    w.Text(600, LeakageRowY, d.CylinderCaption);
+    for (int p = 1; p <= 12; ++p) {
+        w.Text(SlotColumnX0 + SlotColumnStep * p, LeakageRowY, d.LeakageSlots[p - 1]);
+    }
+}
+
+void PaintMakerBlock(PageWriter& w) {
+    const QString name = QString::fromUtf8(Maker.Name);
+    const QString street = QString::fromUtf8(Maker.Street);
+    const QString city = QString::fromUtf8(Maker.City);
+    const QString phone = QString::fromUtf8(Maker.Phone);
+    const QString fax = QString::fromUtf8(Maker.Fax);
+    const QString web = QString::fromUtf8(Maker.Web);
+    const QString mail = QString::fromUtf8(Maker.Mail);
+
+    // Column widths estimated from character counts.
+    const int col1 = 2300;
+    const int col2 = col1 + 42 * static_cast<int>(name.size());
+    const int col3 = col2 + 31 * static_cast<int>(city.size());
+    const int col4 = col3 + 26 * static_cast<int>(fax.size());
+    const int line1 = 6470;
+    const int line2 = 6550;
+
+    w.SetFont(6, true);
+    w.Text(col1, line1, name);
+    w.SetFont(6, false);
+    w.Text(col2, line1, street);
+    w.Text(col3, line1, phone);
+    w.Text(col4, line1, web);
+    w.Text(col2, line2, city);
+    w.Text(col3, line2, fax);
+    w.Text(col4, line2, mail);
+}
+
+bool PaintOnPrinter(QPrinter& printer, const ReportPageData& data) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    PaintReportPage(painter, data, printer.logicalDpiX(), printer.logicalDpiY());
+    return painter.end();
+}
+
+void SetUpPrinter(QPrinter& printer) {
+    printer.setDocName(JobTitle);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+}
+
+} // namespace
+
+QString SlotNumberText(int itemIndex) {
+    if (itemIndex >= 1 && itemIndex <= 12) {
+        return QString::number(itemIndex);
+    }
+    return QStringLiteral("-");
+}
+
+QSize ReportPictureSize(const ReportPageData& data) {
+    const QImage& first =
+        data.CompressionPicture.isNull() ? data.LeakagePicture : data.CompressionPicture;
+    if (first.isNull()) {
+        return {};
+    }
+    // A broken screen resolution must not blow the pictures up or away.
+    const double dpiX = data.ScreenDpiX > 0 ? data.ScreenDpiX : 96.0;
+    const double dpiY = data.ScreenDpiY > 0 ? data.ScreenDpiY : 96.0;
+    return QSize(static_cast<int>(std::trunc(first.width() * LayoutDpi / dpiX)),
+                 static_cast<int>(std::trunc(first.height() * LayoutDpi / dpiY)));
+}
+
+void PaintReportPage(QPainter& painter, const ReportPageData& d, int deviceDpiX, int deviceDpiY) {
+    if (deviceDpiX <= 0 || deviceDpiY <= 0) {
+        return;
+    }
+    painter.save();
+    painter.scale(static_cast<double>(deviceDpiX) / LayoutDpi,
+                  static_cast<double>(deviceDpiY) / LayoutDpi);
+
+    // Frames: outer, header, leakage.
+    QPen framePen(Qt::black);
+    framePen.setWidth(FramePen);
+    painter.setPen(framePen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(QPointF(500, 300), QPointF(4650, 6420)));
+    painter.drawRect(QRectF(QPointF(500, 1200), QPointF(4650, 1900)));
+    painter.drawRect(QRectF(QPointF(500, 3900), QPointF(4650, 5900)));
+
+    // Both pictures take the first one's size.
+    const QSize pictureSize = ReportPictureSize(d);
+    if (d.PrintCompression && !d.CompressionPicture.isNull() && !pictureSize.isEmpty()) {
+        painter.drawImage(QRect(QPoint(CompressionPictureX, CompressionPictureY), pictureSize),
+                          OpaquePicture(d.CompressionPicture));
+    }
+    if (d.PrintLeakage && !d.LeakagePicture.isNull() && !pictureSize.isEmpty()) {
+        painter.drawImage(QRect(QPoint(LeakagePictureX, LeakagePictureY), pictureSize),
+                          OpaquePicture(d.LeakagePicture));
+    }
+
+    painter.setPen(Qt::black);
+    PageWriter w(painter, deviceDpiY);
+
+    // Company block.
+    w.SetFont(8, true);
+    w.Text(650, 400, d.CompanyName);
+    w.SetFont(8, false);
+    w.Text(650, 510, d.CompanyAddress);
+    w.Text(650, 620, d.CompanyCity);
+    w.Text(650, 730, d.CompanyPhone);
+    w.Text(650, 840, d.CompanyFax);
+    w.Text(650, 950, d.CompanyEmail + QStringLiteral(" / ") + d.CompanyWebsite);
+
+    // Report header.
+    w.SetFont(8, true);
+    w.Text(650, 1300, d.ReportTexts[0]);
+    w.SetFont(8, false);
+    w.Text(650, 1410, d.ReportTexts[1] + QLatin1Char(' ') + d.CarID);
+    w.Text(650, 1520, d.ReportTexts[2] + QLatin1Char(' ') + d.Operator);
+    w.Text(650, 1630, d.ReportTexts[3] + QLatin1Char(' ') + d.DateandTime);
+
+    if (d.PrintCompression) {
+        PaintCompressionSection(w, d);
+    }
+    if (d.PrintLeakage) {
+        PaintLeakageSection(w, d);
+    }
+
+    // Device block.
+    w.SetFont(8, true);
+    w.Text(650, 6000, d.ReportTexts[5]);
+    w.SetFont(8, false);
+    w.Text(650, 6110, d.ReportTexts[6] + QStringLiteral("  ") + d.DeviceSN);
+    w.Text(650, 6220, d.ReportTexts[7] + QStringLiteral("  ") + d.SensorSN);
+    w.Text(1800, 6220, d.ReportTexts[8] + QStringLiteral("  ") + d.FileVersion);
+
+    PaintMakerBlock(w);
+    painter.restore();
+}
+
+bool PrintReportToPdf(const ReportPageData& data, const QString& pdfPath, int dpi) {
+    if (pdfPath.isEmpty() || dpi <= 0) {
+        return false;
+    }
+    // Written beside the target and renamed over it, so a failed export
+    // leaves an existing file as it was.
+    const QFileInfo target(pdfPath);
+    QTemporaryFile temp(
+        target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
+    if (!temp.open()) {
+        return false;
+    }
+    const QString tempPath = temp.fileName();
+    temp.close();
+
+    bool ok = false;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(tempPath);
+        printer.setResolution(dpi);
+        SetUpPrinter(printer);
+        // The whole sheet is the printable area: the page origin is the
+        // sheet's top-left corner.
+        printer.setFullPage(true);
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        printer.setCreator(JobTitle);
+        ok = PaintOnPrinter(printer, data);
+    } // the printer closes the file here
+
+    if (!ok || QFileInfo(tempPath).size() == 0) {
+        return false; // the temporary file removes itself
+    }
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(tempPath.toStdU16String()),
+                            std::filesystem::path(target.absoluteFilePath().toStdU16String()), ec);
+    if (ec) {
+        return false;
+    }
+    temp.setAutoRemove(false);
+    return true;
+}
+
+bool PrintReport(QWidget* parent, const ReportPageData& data) {
+    QPrinter printer(QPrinter::HighResolution);
+    return PrintReport(parent, data, printer);
+}
+
+bool PrintReport(QWidget* parent, const ReportPageData& data, QPrinter& printer) {
+    SetUpPrinter(printer);
+    printer.setCopyCount(1);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    return PaintOnPrinter(printer, data);
+}
