@@ -1,0 +1,125 @@
+#include "settings/profile_text.h"
+
+#include <gtest/gtest.h>
+
+TEST(ProfileTextLookup, FollowsTheWindowsRules) {
+    const ProfileText text("top=1\r\n"
+                           "[Main]\r\n"
+                           "  X =  12  \r\n"
+                           ";Unit=2\r\n"
+                           "Name=\"  quoted  \"\r\n"
+                           "Single='x'\r\n"
+                           "Half=\"x\r\n"
+                           "Empty=\r\n"
+                           "x=99\r\n"
+                           "no equals sign\r\n"
+                           "=orphan\r\n"
+                           "[ names ]\r\n"
+                           "0=Anna\r\n"
+                           "[MAIN]\r\n"
+                           "Unit=1\r\n"
+                           "[Tail]\r\n"
+                           "last=end");
+    EXPECT_EQ(text.Value("main", "x"), "12");            // case and blanks do not count; first wins
+    EXPECT_EQ(text.Value("Main", "Unit"), std::nullopt); // comment, and the repeated section
+    EXPECT_EQ(text.Value("Main", "Name"), "  quoted  ");
+    EXPECT_EQ(text.Value("Main", "Single"), "x");
+    EXPECT_EQ(text.Value("Main", "Half"), "\"x");
+    EXPECT_EQ(text.Value("Main", "Empty"), "");
+    EXPECT_EQ(text.Value("Main", "top"), std::nullopt); // before any section
+    EXPECT_EQ(text.Value("Names", "0"), "Anna");
+    EXPECT_EQ(text.Value("Tail", "last"), "end");
+    EXPECT_EQ(text.Value("Missing", "x"), std::nullopt);
+}
+
+TEST(ProfileTextEdit, ChangesOnlyItsOwnLine) {
+    const std::string original = "; written by hand\r\n"
+                                 "[Main]\r\n"
+                                 "x = 12\r\n"
+                                 "odd line\r\n"
+                                 "\r\n"
+                                 "; operators\r\n"
+                                 "[Names]\r\n"
+                                 "0=M\xFCller\r\n"
+                                 "; end";
+    ProfileText text(original);
+    EXPECT_EQ(text.Content(), original);
+
+    EXPECT_FALSE(text.SetValue("MAIN", "X", "12")); // same value: nothing to do
+    EXPECT_EQ(text.Content(), original);
+
+    EXPECT_TRUE(text.SetValue("MAIN", "X", "30"));
+    EXPECT_EQ(text.Content(), "; written by hand\r\n"
+                              "[Main]\r\n"
+                              "x=30\r\n"
+                              "odd line\r\n"
+                              "\r\n"
+                              "; operators\r\n"
+                              "[Names]\r\n"
+                              "0=M\xFCller\r\n"
+                              "; end");
+}
+
+TEST(ProfileTextEdit, NewKeysAndSectionsKeepTheLayout) {
+    ProfileText text("[Main]\n"
+                     "x=1\n"
+                     "\n"
+                     "; the operators\n"
+                     "[Names]\n"
+                     "0=Anna");
+    EXPECT_EQ(text.NewLine(), "\n");
+    EXPECT_TRUE(text.SetValue("Main", "y", "2"));
+    EXPECT_TRUE(text.SetValue("Names", "1", "Bert"));
+    EXPECT_TRUE(text.SetValue("ChgSens", "x", "5"));
+    EXPECT_EQ(text.Content(), "[Main]\n"
+                              "x=1\n"
+                              "y=2\n"
+                              "\n"
+                              "; the operators\n"
+                              "[Names]\n"
+                              "0=Anna\n"
+                              "1=Bert\n"
+                              "\n"
+                              "[ChgSens]\n"
+                              "x=5\n");
+
+    ProfileText empty;
+    EXPECT_TRUE(empty.SetValue("Main", "x", "10"));
+    EXPECT_TRUE(empty.SetValue("Main", "y", "10"));
+    EXPECT_EQ(empty.Content(), "[Main]\r\nx=10\r\ny=10\r\n");
+}
+
+TEST(ProfileTextEdit, DeleteRemovesOneLine) {
+    ProfileText text("[Names]\r\n0=A\r\n1=B\r\n[Other]\r\n1=keep\r\n");
+    EXPECT_TRUE(text.DeleteKey("names", "1"));
+    EXPECT_FALSE(text.DeleteKey("Names", "1"));
+    EXPECT_FALSE(text.DeleteKey("Nowhere", "0"));
+    EXPECT_EQ(text.Content(), "[Names]\r\n0=A\r\n[Other]\r\n1=keep\r\n");
+}
+
+TEST(ProfileTextEdit, AValueCannotStartALine) {
+    ProfileText text("[Names]\r\n");
+    EXPECT_TRUE(text.SetValue("Names", "0", "Eve\r\n[Main]\r\nUnit=2"));
+    EXPECT_EQ(text.Value("Main", "Unit"), std::nullopt);
+    EXPECT_EQ(text.Value("Names", "0"), "Eve  [Main]  Unit=2");
+    EXPECT_EQ(text.Content(), "[Names]\r\n0=Eve  [Main]  Unit=2\r\n");
+}
+
+TEST(ProfileTextEdit, ByteOrderMarkIsKept) {
+    ProfileText text("\xEF\xBB\xBF[Main]\nx=1\n");
+    EXPECT_EQ(text.Value("Main", "x"), "1");
+    text.SetValue("Main", "x", "2");
+    EXPECT_EQ(text.Content(), "\xEF\xBB\xBF[Main]\nx=2\n");
+}
+
+TEST(ProfileTextNames, OnlyNamesThatReadBackAreUsable) {
+    EXPECT_TRUE(ProfileText::IsUsableName("Names", "LastUser"));
+    EXPECT_FALSE(ProfileText::IsUsableName("", "x"));
+    EXPECT_FALSE(ProfileText::IsUsableName("Main", ""));
+    EXPECT_FALSE(ProfileText::IsUsableName("Ma]in", "x"));
+    EXPECT_FALSE(ProfileText::IsUsableName("Main", "a=b"));
+    EXPECT_FALSE(ProfileText::IsUsableName("Main", ";x"));
+    EXPECT_FALSE(ProfileText::IsUsableName("Main", "[x"));
+    EXPECT_FALSE(ProfileText::IsUsableName("Main", " x"));
+    EXPECT_FALSE(ProfileText::IsUsableName("Main\n", "x"));
+}
