@@ -1,0 +1,67 @@
+// The printed report: gathers what the window shows and prints one page.
+#include "app/main/main_window.h"
+
+#include "app/main/bar_chart.h"
+#include "platform/version_info.h"
+#include "print/report_page.h"
+#include "text/cp1252.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+QString FromDisk(const std::string& bytes) {
+    return QString::fromStdString(Cp1252ToUtf8(bytes));
+}
+
+// The size every chart picture is rendered at; the charts on screen keep theirs.
+const QSize ChartPictureSize(600, 250);
+
+} // namespace
+
+void TFormMain::ActionFilePrintExecute() {
+    // Read only: the report stays as it is, no status text.
+    ReportPageData d;
+    d.CompanyName = FromDisk(companyDetails_.Name);
+    d.CompanyAddress = FromDisk(companyDetails_.Address);
+    d.CompanyCity = FromDisk(companyDetails_.City);
+    d.CompanyPhone = FromDisk(companyDetails_.Phone);
+    d.CompanyFax = FromDisk(companyDetails_.Fax);
+    d.CompanyEmail = FromDisk(companyDetails_.Email);
+    d.CompanyWebsite = FromDisk(companyDetails_.Website);
+
+    for (int i = 0; i < static_cast<int>(d.ReportTexts.size()); ++i) {
+        d.ReportTexts[i] = PrintText(i);
+    }
+    d.CylinderCaption = MessageText(33);
+
+    d.CarID = LabeledEditCarID->text();
+    d.Operator = ComboBoxNames->currentText();
+    d.DateandTime = LabelDateTime->text();
+
+    d.CompressionCaption = LabelCompression->text();
+    d.UnitCaption = LabelUnit->text();
+    d.UnitValueCaption = Label43->text();
+    d.LeakageCaption = LabelLeakage->text();
+    d.LeakageUnitCaption = LabelLeak->text();
+    for (int p = 0; p < 12; ++p) {
+        d.CompressionSlots[p] = SlotNumberText(selectors_[p]->currentIndex());
+        d.LeakageSlots[p] = SlotNumberText(selectors_[12 + p]->currentIndex());
+    }
+
+    d.DeviceSN = FromDisk(report_.Texts.DeviceSN);
+    d.SensorSN = FromDisk(report_.Texts.SensorSN);
+    d.FileVersion = versionStrings_ ? FromDisk(GetVersionString(*versionStrings_, 2)) : QString();
+
+    d.PrintCompression = CheckBox2->isChecked();
+    d.PrintLeakage = CheckBox3->isChecked();
+    d.CompressionPicture = DiagKomp->RenderToImage(ChartPictureSize);
+    d.LeakagePicture = DiagLeak->RenderToImage(ChartPictureSize);
+    d.ScreenDpiX = logicalDpiX();
+    d.ScreenDpiY = logicalDpiY();
+
+    PrintReport(this, d);
+}
