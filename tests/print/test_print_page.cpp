@@ -598,4 +598,4 @@ private slots:
 };
 
 QTEST_MAIN(TestReportPage)
-#include "test_report_page.moc"
+#include "test_print_page.moc"
