@@ -42,7 +42,7 @@ TEST(Cp1252, AgreesWithTheSystemConverterOnEveryDefinedByte) {
     EXPECT_EQ(compared, 251);
 }
 
-TEST(Cp1252, MapsToTheCodePage) {
+TEST(Cp1252, UndefinedBytesAndNulPassThrough) {
     EXPECT_EQ(Cp1252ToUtf8("M\xFCller"), "M\xC3\xBCller"); // ü
     EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");       // €
     EXPECT_EQ(Cp1252ToUtf8("\x9F"), "\xC5\xB8");           // Ÿ
