@@ -225,6 +225,8 @@ public:
         return std::fread(out, 1, count, f_) == count;
     }
 
+    std::uint64_t Size() const { return size_; }
+
 private:
     std::FILE* f_;
     std::uint64_t size_ = 0;
@@ -302,7 +304,9 @@ std::vector<unsigned char> ReadElfSection(const std::string& fileName, std::stri
             shstrndx = first->link;
         }
     }
-    if (shnum > kMaxSections || shstrndx >= shnum) {
+    // The whole table must be in the file.
+    if (shnum > kMaxSections || shstrndx >= shnum || shoff > file.Size() ||
+        std::uint64_t{shnum} * shentsize > file.Size() - shoff) {
         return {};
     }
     const auto names = sectionAt(shstrndx);

@@ -1,0 +1,216 @@
+#include "platform/picture_loader.h"
+#include "tests/platform/jpeg_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+// Left half red, right half blue, a green bar along the bottom: orientation
+// and colour order both show.
+QImage TestPicture(int w = 64, int h = 48) {
+    QImage img(w, h, QImage::Format_RGB888);
+    QPainter p(&img);
+    p.fillRect(0, 0, w / 2, h, QColor(220, 20, 20));
+    p.fillRect(w / 2, 0, w - w / 2, h, QColor(20, 20, 220));
+    p.fillRect(0, h - 8, w, 8, QColor(20, 200, 20));
+    return img;
+}
+
+bool Near(QColor a, QColor b, int tolerance = 24) {
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// A sentinel the failing loads must leave alone.
+QImage Sentinel() {
+    QImage img(3, 2, QImage::Format_RGB32);
+    img.fill(QColor(1, 2, 3));
+    return img;
+}
+
+class PictureFiles : public ::testing::Test {
+protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QTemporaryDir dir_;
+};
+
+// A valid JPEG with its frame size changed in the SOF0 marker.
+QByteArray WithFrameSize(QByteArray jpeg, int width, int height) {
+    const int sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    EXPECT_GT(sof, 0);
+    jpeg[sof + 5] = static_cast<char>(height >> 8);
+    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
+    jpeg[sof + 7] = static_cast<char>(width >> 8);
+    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
+    return jpeg;
+}
+
+TEST(DecodeJpeg, DecodesColourKindsWithColoursAndOrientationIntact) {
+    const QImage src = TestPicture();
+    const struct {
+        JpegKind kind;
+        const char* name;
+    } kinds[] = {{JpegKind::Rgb, "rgb"},
+                 {JpegKind::Progressive, "progressive"},
+                 {JpegKind::AdobeCmyk, "cmyk"}};
+    for (const auto& k : kinds) {
+        QImage out;
+        ASSERT_TRUE(DecodeJpeg(EncodeJpeg(src, k.kind), &out)) << k.name;
+        ASSERT_EQ(out.size(), src.size()) << k.name;
+        EXPECT_TRUE(Near(out.pixelColor(8, 8), QColor(220, 20, 20))) << k.name;
+        EXPECT_TRUE(Near(out.pixelColor(56, 8), QColor(20, 20, 220))) << k.name;
+        EXPECT_TRUE(Near(out.pixelColor(30, 44), QColor(20, 200, 20))) << k.name;
+    }
+    QImage gray;
+    ASSERT_TRUE(DecodeJpeg(EncodeJpeg(src, JpegKind::Gray), &gray));
+    const QColor g = gray.pixelColor(8, 8);
+    EXPECT_EQ(g.red(), g.green());
+    EXPECT_EQ(g.green(), g.blue());
+    EXPECT_NEAR(g.red(), (220 * 299 + 20 * 587 + 20 * 114) / 1000, 12);
+}
+
+TEST(DecodeJpeg, BrokenDataFailsAndLeavesTheTargetUntouched) {
+    const QByteArray good = EncodeJpeg(TestPicture(128, 96), JpegKind::Rgb, 90);
+    const int sos = good.indexOf(QByteArray("\xFF\xDA", 2));
+    ASSERT_GT(sos, 0);
+
+    std::mt19937 rng(310);
+    QByteArray garbage = good.left(sos + 14); // SOS header kept
+    for (int i = 0; i < 2000; ++i) {
+        garbage.append(static_cast<char>(rng() & 0xFF));
+    }
+    QByteArray badMarker = good;
+    badMarker[sos + 40] = static_cast<char>(0xFF);
+    badMarker[sos + 41] = static_cast<char>(0xD3); // a restart marker where none belongs
+
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", QByteArray()},
+        {"text", QByteArray("this is not a picture\n")},
+        {"header only", good.left(sos)},
+        {"truncated in the data", good.left(good.size() / 2)},
+        {"missing end marker", good.left(good.size() - 2)},
+        {"garbage after the header", garbage},
+        {"stray marker in the data", badMarker},
+        {"wider than 20000", WithFrameSize(good, 20001, 10)},
+        {"more than 100 megapixels", WithFrameSize(good, 15000, 15000)},
+        {"zero height", WithFrameSize(good, 128, 0)},
+    };
+    for (const auto& c : cases) {
+        QImage out = Sentinel();
+        EXPECT_FALSE(DecodeJpeg(c.bytes, &out)) << c.what;
+        EXPECT_EQ(out, Sentinel()) << c.what;
+    }
+    QImage out;
+    EXPECT_FALSE(DecodeJpeg(good, nullptr));
+    EXPECT_TRUE(DecodeJpeg(good, &out)); // the originals are fine
+    EXPECT_FALSE(DecodeJpegLimited(good, &out, 128 * 96 - 1));
+    EXPECT_TRUE(DecodeJpegLimited(good, &out, 128 * 96));
+}
+
+TEST_F(PictureFiles, LoadsByExtensionWhateverItsCase) {
+    const QByteArray jpeg = EncodeJpeg(TestPicture());
+    QByteArray bmp;
+    {
+        const QImage src = TestPicture(30, 20);
+        QFile f(dir_.filePath("tmp.bmp"));
+        ASSERT_TRUE(src.save(&f, "BMP"));
+        f.close();
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        bmp = f.readAll();
+    }
+    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "d.JpEg"}) {
+        QImage out;
+        EXPECT_TRUE(LoadPictureFile(Write(name, jpeg), &out)) << name;
+        EXPECT_EQ(out.size(), QSize(64, 48)) << name;
+    }
+    for (const char* name : {"e.bmp", "f.BMP"}) {
+        QImage out;
+        EXPECT_TRUE(LoadPictureFile(Write(name, bmp), &out)) << name;
+        EXPECT_EQ(out.size(), QSize(30, 20)) << name;
+        EXPECT_EQ(out.pixelColor(2, 2), QColor(220, 20, 20)) << name; // lossless
+    }
+}
+
+TEST_F(PictureFiles, EveryFailureLeavesTheTargetUntouched) {
+    const QByteArray jpeg = EncodeJpeg(TestPicture());
+    QByteArray png;
+    {
+        QFile f(dir_.filePath("src.png"));
+        ASSERT_TRUE(TestPicture().save(&f, "PNG"));
+        f.close();
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        png = f.readAll();
+    }
+    // A bitmap header claiming 30000 x 30000 pixels.
+    QByteArray hugeBmp(54, '\0');
+    auto put32 = [&hugeBmp](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            hugeBmp[at + i] = static_cast<char>(v >> (8 * i));
+        }
+    };
+    hugeBmp[0] = 'B';
+    hugeBmp[1] = 'M';
+    put32(2, 54 + 16);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 30000);
+    put32(22, 30000);
+    hugeBmp[26] = 1;
+    hugeBmp[28] = 24;
+    hugeBmp.append(QByteArray(16, '\x7F'));
+
+    const QString paths[] = {
+        Write("text.jpg", "Just some text, not a picture.\n"),
+        Write("half.jpg", jpeg.left(jpeg.size() / 2)),
+        Write("picture.png", png),
+        Write("picture.gif", jpeg),
+        Write("noext", jpeg),
+        Write("jpeg_inside.bmp", jpeg),
+        Write("broken.bmp", "BM not really"),
+        Write("huge.bmp", hugeBmp),
+        dir_.filePath("missing.jpg"),
+        dir_.path(), // a folder
+        QString(),
+    };
+    for (const QString& path : paths) {
+        QImage out = Sentinel();
+        EXPECT_FALSE(LoadPictureFile(path, &out)) << path.toStdString();
+        EXPECT_EQ(out, Sentinel()) << path.toStdString();
+    }
+    EXPECT_FALSE(LoadPictureFile(Write("ok.jpg", jpeg), nullptr));
+}
+
+TEST(DefaultLogo, ExistsWithoutAnyFile) {
+    const QImage logo = DefaultLogoPicture();
+    ASSERT_FALSE(logo.isNull());
+    EXPECT_EQ(logo.size(), QSize(230, 192));
+    // Not a blank picture: the gauge's red arc is on it.
+    bool red = false;
+    for (int y = 0; y < logo.height() && !red; ++y) {
+        for (int x = 0; x < logo.width() && !red; ++x) {
+            red = Near(logo.pixelColor(x, y), QColor(226, 26, 0), 30);
+        }
+    }
+    EXPECT_TRUE(red);
+}
+
+} // namespace
