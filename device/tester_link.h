@@ -2,6 +2,7 @@
 // name at run time, and the tester's command set on top of it.
 #pragma once
 
+#include "device/at_usb_hid.h"
 #include "device/tester_commands.h"
 
 #include <array>
@@ -51,8 +52,31 @@ public:
     // non-zero; -1 when byte 1 is zero.
     int SendControlValue(std::uint8_t value);
 
+    // The message shown once when the library lacks one of its functions.
+    static constexpr const char* MissingFunctionMessage = "Error: Cannot get address of function.";
+
 private:
+    // The eleven entry points, in the order they are resolved.
+    struct Functions {
+        findHidDevice_t findHidDevice = nullptr;
+        closeDevice_t closeDevice = nullptr;
+        writeData_t writeData = nullptr;
+        readData_t readData = nullptr;
+        hidRegisterDeviceNotification_t hidRegisterDeviceNotification = nullptr;
+        hidUnregisterDeviceNotification_t hidUnregisterDeviceNotification = nullptr;
+        isMyDeviceNotification_t isMyDeviceNotification = nullptr;
+        setFeature_t setFeature = nullptr;
+        getOutputReportLength_t getOutputReportLength = nullptr;
+        getInputReportLength_t getInputReportLength = nullptr;
+        getFeatureReportLength_t getFeatureReportLength = nullptr;
+    };
+
+    void LoadHidLibrary(const std::string& libraryName, const MessageCallback& onMessage);
+    // Write, pause, and optionally read the reply into the same buffer.
+    bool Exchange(Report& report, bool readReply);
+
     void* library_ = nullptr;
     bool open_ = false;
     int lastError_ = errNone;
+    Functions fn_;
 };
