@@ -72,7 +72,9 @@ struct MeasurementReport {
     bool Unsaved = false;
 
     MeasurementReport() { Reset(); }
-    // Start-up state: all values -1, default assignments, flags false.
+    // Start-up state: all values -1, default assignments, zero blocks, empty
+    // texts (the window shows "(not available)" for an empty DateandTime),
+    // unit bar, flags false.
     void Reset();
     void ResetAssignments(); // position p shows slot p
     // A successful read: values from the tester, default assignments,
