@@ -1,0 +1,42 @@
+// vrx310-cli: the VRX-310 companion's core from the command line.
+#include "tools/vrx310-cli/commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// New subcommands (show, export, print) go here, each in its own file.
+const CliCommand Commands[] = {
+    {"read", "[--json] [--erase]",
+     "read the tester's measurements and device information; --erase clears the tester "
+     "after a successful read",
+     RunRead},
+};
+
+} // namespace
+
+void PrintUsage(bool toStdout) {
+    std::FILE* out = toStdout ? stdout : stderr;
+    std::fputs("usage:\n", out);
+    for (const CliCommand& c : Commands)
+        std::fprintf(out, "  vrx310-cli %s %s\n      %s\n", c.Name, c.Usage, c.Summary);
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(false);
+        return exitUsage;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        PrintUsage(true);
+        return exitOk;
+    }
+    for (const CliCommand& c : Commands) {
+        if (std::strcmp(argv[1], c.Name) == 0)
+            return c.Run(CommandArgs(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "vrx310-cli: unknown command '%s'\n", argv[1]);
+    PrintUsage(false);
+    return exitUsage;
+}
