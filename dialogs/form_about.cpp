@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 TFormAbout* FormAbout = nullptr;
 
 // Resources of a static library are registered by hand; outside any namespace.
@@ -145,7 +147,10 @@ TFormAbout::TFormAbout(QWidget* parent)
 
     c_->LabelPhone = MakeLabel(panel, "LabelPhone", 29, 116);
     c_->LabelFax = MakeLabel(panel, "LabelFax", 29, 132);
+    // The sales line may wrap once: it has room up to the thank-you line.
     c_->LabelSales = MakeLabel(panel, "LabelSales", 29, 157);
+    c_->LabelSales->setWordWrap(true);
+    c_->LabelSales->setFixedWidth(502 - 29 - 8);
 
     c_->LabelThank = MakeLabel(panel, "LabelThank", 29, 199);
     c_->LabelThank->setText(table.value(5));
@@ -191,6 +196,8 @@ void TFormAbout::ShowAbout() {
     set(c_->LabelVersion,
         table.value(1) + QStringLiteral(": ") + FromCp1252(GetVersionString(v, 2)));
     set(c_->LabelCopyright, FromCp1252(GetVersionString(v, 4)));
+    // A long version or a wide substitute font must not run into the copyright.
+    c_->LabelCopyright->move(std::max(146, c_->LabelVersion->geometry().right() + 9), 59);
     set(c_->LabelPhone, table.value(2));
     set(c_->LabelFax, table.value(3));
     set(c_->LabelSales, table.value(4));

@@ -32,6 +32,17 @@ void Release(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     QApplication::sendEvent(w, &e);
 }
 
+// The label's whole text is visible in its rectangle.
+bool TextFits(const QLabel* label) {
+    if (label == nullptr) {
+        return false;
+    }
+    const int flags = label->wordWrap() ? int(Qt::TextWordWrap) : 0;
+    const QRect need =
+        label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000), flags, label->text());
+    return need.width() <= label->width() && need.height() <= label->height();
+}
+
 // Answers the next modal box the way a user would; counts the answers.
 struct ModalAnswer {
     int answered = 0;
@@ -359,6 +370,22 @@ private slots:
         QCOMPARE(text("LabelThank"),
                  QStringLiteral("Thank you for buying and using our KALDORIAN products!"));
 
+        // Nothing overlaps or runs out of the panel, whatever font stands in
+        // for Tahoma.
+        auto rect = [&about](const char* name) {
+            auto* w = about.findChild<QWidget*>(QLatin1String(name));
+            return w ? w->geometry() : QRect();
+        };
+        const QRect panel(QPoint(0, 0), rect("Panel1").size());
+        QVERIFY(rect("LabelVersion").right() < rect("LabelCopyright").left());
+        QVERIFY(panel.contains(rect("LabelCopyright")));
+        QVERIFY(panel.contains(rect("LabelSales")));
+        for (const char* name : {"LabelVersion", "LabelCopyright", "LabelSales", "LabelThank"}) {
+            QVERIFY2(TextFits(about.findChild<QLabel*>(QLatin1String(name))), name);
+        }
+        QVERIFY(rect("LabelSales").bottom() < rect("LabelThank").top());
+        QVERIFY(panel.contains(rect("LabelThank")));
+
         // Centred over the main window (to a pixel of rounding).
         const QPoint offset = about.geometry().center() - main.frameGeometry().center();
         QVERIFY2(offset.manhattanLength() <= 2,
@@ -389,13 +416,15 @@ private slots:
 
         // Reopening refills the lines.
         VersionStrings v;
-        v.Strings[2] = "2.0.0.1";
+        v.Strings[2] = "10.20.300.4000";
         about.SetVersionStrings(&v);
         answer.ClickClose();
         about.ShowAbout();
         QCOMPARE(answer.answered, 2);
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("LabelVersion"))->text(),
-                 QStringLiteral("version: 2.0.0.1"));
+                 QStringLiteral("version: 10.20.300.4000"));
+        QVERIFY(about.findChild<QLabel*>(QStringLiteral("LabelVersion"))->geometry().right() <
+                about.findChild<QLabel*>(QStringLiteral("LabelCopyright"))->geometry().left());
     }
 
     void productPictureIsShown() {
