@@ -1,4 +1,5 @@
-// Field access of the payload blocks: signedness, byte order, text fields.
+// The payload blocks: what counts as measures, the sensor fields a
+// sensor change writes.
 #include "device/tester_commands.h"
 
 #include <gtest/gtest.h>
@@ -6,25 +7,6 @@
 #include <cstring>
 
 namespace {
-
-TEST(MeasurementBlockTest, ValuesAreSignedLittleEndianPerSlot) {
-    MeasurementBlock m;
-    m.SetCompression(0, 1285);
-    m.SetCompression(11, -32768);
-    m.SetLeakage(0, -1);
-    m.SetLeakage(11, 32767);
-    EXPECT_EQ(m.Bytes[0], 0x05);
-    EXPECT_EQ(m.Bytes[1], 0x05);
-    EXPECT_EQ(m.Bytes[22], 0x00);
-    EXPECT_EQ(m.Bytes[23], 0x80);
-    EXPECT_EQ(m.Bytes[24], 0xFF);
-    EXPECT_EQ(m.Bytes[25], 0xFF);
-    EXPECT_EQ(m.Bytes[47], 0x7F);
-    EXPECT_EQ(m.Compression(0), 1285);
-    EXPECT_EQ(m.Compression(11), -32768);
-    EXPECT_EQ(m.Leakage(0), -1);
-    EXPECT_EQ(m.Leakage(11), 32767);
-}
 
 TEST(MeasurementBlockTest, OneNonNegativeValueMeansMeasures) {
     MeasurementBlock m;
@@ -36,31 +18,6 @@ TEST(MeasurementBlockTest, OneNonNegativeValueMeansMeasures) {
     m.SetLeakage(7, -5);
     m.SetCompression(3, 1);
     EXPECT_FALSE(m.AllNegative());
-}
-
-TEST(DeviceInfoBlockTest, FieldsAtTheirOffsets) {
-    DeviceInfoBlock d;
-    const std::uint8_t tail[] = {0x03, 0x02, 0x17, 0xEE, 0x0A, 0x01, 0x34, 0x12, 0x07, 0x12};
-    std::memcpy(&d.Bytes[32], tail, sizeof tail);
-    EXPECT_EQ(d.FirmwareVersion(), 0x0203);
-    EXPECT_EQ(d.BuildNumber(), 0x17);
-    EXPECT_EQ(d.BoardVersion(), 0x010A);
-    EXPECT_EQ(d.HardwareOption(), 0x1234);
-    EXPECT_EQ(d.ProductionDate(), 0x1207);
-}
-
-TEST(DeviceInfoBlockTest, SerialStopsAtNulOrSixteenCharacters) {
-    DeviceInfoBlock d;
-    std::memcpy(d.Bytes.data(), "ABCDEFGHIJKLMNOPQRST", 20);
-    EXPECT_EQ(d.SerialText(), "ABCDEFGHIJKLMNOP");
-    d.Bytes[5] = 0;
-    EXPECT_EQ(d.SerialText(), "ABCDE");
-    d.Bytes[0] = 0;
-    EXPECT_EQ(d.SerialText(), "");
-    // Bytes are kept as they are (Windows-1252 on the tester).
-    d.Bytes[0] = 0xC4;
-    EXPECT_EQ(d.SerialText(), "\xC4"
-                              "BCDE");
 }
 
 TEST(SensorBlockTest, FactorIsSignedAtOffset8) {

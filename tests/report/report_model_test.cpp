@@ -206,15 +206,4 @@ TEST(MeasurementReportTest, ReadingReplacesValuesAndKeepsUserFields) {
     EXPECT_EQ(r.Unit, unitPsi);
 }
 
-TEST(MeasurementReportTest, TextsComeFromTheBlocksTheReportHolds) {
-    MeasurementReport r;
-    r.DeviceInfo.Bytes[32] = 0x03;
-    r.DeviceInfo.Bytes[33] = 0x02;
-    r.DeviceStatus.Bytes[8] = 0x90;
-    r.DeviceStatus.Bytes[9] = 0x01;
-    r.DeriveTexts(',');
-    EXPECT_EQ(r.Texts.FirmwareVersion, "2.03");
-    EXPECT_EQ(r.Texts.Batteriespannung, "4");
-}
-
 } // namespace
