@@ -1,0 +1,506 @@
+// The database file: header, check block, entry records, end markers, index.
+//
+//   0  header (64): "RRFB", header size, version, reserved, created,
+//      last changed, info[32], tag, 0
+//   64 check block (16, version 2): header, data and index checksums,
+//      index offset
+//   entry records of the top level, level end 0, file end 0
+//   version 2: index count, then (offset, type) per entry and level end
+//
+// The file is built in memory and written in one go; reading takes the
+// whole file and checks every length against what is left before using it.
+#include "freebase/fb_file.h"
+#include "freebase/fb_tree.h"
+#include "freebase/freebase.h"
+
+#include <bit>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+constexpr std::uint8_t Signature[4] = {'R', 'R', 'F', 'B'};
+constexpr std::size_t HeaderBytes = 64;
+constexpr std::size_t CheckBytes = 16;
+constexpr std::size_t InfoOffset = 26;
+constexpr std::size_t InfoBytes = 32;
+constexpr std::size_t MaxInfoText = 31;
+
+void PutU16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void PutU32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+void PutU64(std::uint8_t* p, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) {
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+}
+std::uint16_t GetU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t GetU32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint64_t GetU64(const std::uint8_t* p) {
+    return static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4)) << 32;
+}
+
+// Appends little-endian fields to the file image.
+class ImageWriter {
+public:
+    explicit ImageWriter(std::string& out) : out_(out) {}
+    std::size_t Pos() const { return out_.size(); }
+    void Byte(std::uint8_t b) { out_.push_back(static_cast<char>(b)); }
+    void U32(std::uint32_t v) {
+        char b[4];
+        PutU32(reinterpret_cast<std::uint8_t*>(b), v);
+        out_.append(b, 4);
+    }
+    void Bytes(const void* p, std::size_t n) { out_.append(static_cast<const char*>(p), n); }
+
+private:
+    std::string& out_;
+};
+
+// Reads from the file image; every read checks what is left.
+class ImageReader {
+public:
+    ImageReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::size_t Pos() const { return pos_; }
+    std::size_t Left() const { return size_ - pos_; }
+    bool Byte(std::uint8_t& b) {
+        if (pos_ >= size_) {
+            return false;
+        }
+        b = data_[pos_++];
+        return true;
+    }
+    bool I32(std::int32_t& v) {
+        if (Left() < 4) {
+            return false;
+        }
+        v = static_cast<std::int32_t>(GetU32(data_ + pos_));
+        pos_ += 4;
+        return true;
+    }
+    // n bytes, or false when the file holds fewer: nothing is allocated first.
+    const std::uint8_t* Take(std::size_t n) {
+        if (Left() < n) {
+            return nullptr;
+        }
+        const std::uint8_t* p = data_ + pos_;
+        pos_ += n;
+        return p;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
+
+std::int64_t ValueSize(const TFBEntry* e) {
+    switch (e->EntryType) {
+    case TFBEntryType::int32:
+        return 4;
+    case TFBEntryType::str32:
+        return 4 + static_cast<std::int64_t>(static_cast<const TFBString*>(e)->Value.size());
+    case TFBEntryType::bin32: {
+        const std::int32_t size = static_cast<const TFBBinary*>(e)->Size;
+        return 4 + (size > 0 ? size : 0); // a negative size is written with no bytes
+    }
+    case TFBEntryType::floating:
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+bool FitsInt32(std::size_t n) {
+    return n <= static_cast<std::size_t>(INT32_MAX);
+}
+
+} // namespace
+
+void TFreeBase::CRC32(const void* Data, std::size_t Length, std::uint32_t& Crc) {
+    // zlib inverts on entry and exit; the register form has neither.
+    uLong c = ~Crc & 0xFFFFFFFFUL;
+    const auto* p = static_cast<const Bytef*>(Data);
+    while (Length > 0) {
+        const uInt chunk = Length > 0x40000000U ? 0x40000000U : static_cast<uInt>(Length);
+        c = crc32(c, p, chunk);
+        p += chunk;
+        Length -= chunk;
+    }
+    Crc = static_cast<std::uint32_t>(~c);
+}
+
+void TFreeBase::NewData() {
+    root_ = std::make_unique<TFBRoot>();
+    root_->Name = "unbenannt";
+    header_ = FileHeader{};
+    header_.Version = 2;
+    header_.Created = header_.LastChanged = FBDateTimeNow();
+    std::memcpy(header_.Info, root_->Name.data(), root_->Name.size());
+    check_ = CheckBlock{};
+    currentFileSize_ = 0;
+}
+
+std::int64_t TFreeBase::ExpectedFileSize() const {
+    if (!active_ || !root_) {
+        return 0;
+    }
+    std::int64_t size = 66;
+    std::int64_t records = 1;
+    std::vector<const TFBEntry*> levels{root_.get()};
+    const TFBEntry* e = root_->Children;
+    while (!levels.empty()) {
+        if (e == nullptr) {
+            e = levels.back()->Next;
+            levels.pop_back();
+            continue;
+        }
+        size += 9 + static_cast<std::int64_t>(e->Name.size()) + ValueSize(e);
+        ++records;
+        if (e->EntryType == TFBEntryType::node) {
+            ++size; // its level end
+            ++records;
+            levels.push_back(e);
+            e = e->FirstChild();
+            continue;
+        }
+        e = e->Next;
+    }
+    const bool v2 = saveAsVersion_ == TSaveAsVersion::Version2 ||
+                    (saveAsVersion_ == TSaveAsVersion::current && header_.Version == 2);
+    if (v2) {
+        size += 20 + 5 * records;
+    }
+    return size;
+}
+
+bool TFreeBase::BuildImage(std::string& out) {
+    switch (saveAsVersion_) {
+    case TSaveAsVersion::Version1:
+        header_.Version = 1;
+        header_.Reserved = 0;
+        break;
+    case TSaveAsVersion::Version2:
+        header_.Version = 2;
+        header_.Reserved = 0;
+        break;
+    default:
+        break; // version and reserved as held
+    }
+    const bool v2 = header_.Version == 2;
+    header_.HeaderSize = v2 ? 80 : 64;
+    header_.LastChanged = FBDateTimeNow();
+    if (root_->Name.size() > MaxInfoText) {
+        root_->Name.resize(MaxInfoText); // the cut text is what the database now holds
+    }
+    std::memcpy(header_.Info, root_->Name.data(), root_->Name.size());
+    header_.Info[root_->Name.size()] = 0; // bytes after the zero stay as they were
+    header_.Tag = root_->Tag;
+
+    out.clear();
+    out.resize(HeaderBytes);
+    auto* h = reinterpret_cast<std::uint8_t*>(out.data());
+    std::memcpy(h, Signature, 4);
+    PutU16(h + 4, header_.HeaderSize);
+    PutU16(h + 6, header_.Version);
+    PutU16(h + 8, header_.Reserved);
+    PutU64(h + 10, std::bit_cast<std::uint64_t>(header_.Created));
+    PutU64(h + 18, std::bit_cast<std::uint64_t>(header_.LastChanged));
+    std::memcpy(h + InfoOffset, header_.Info, InfoBytes);
+    PutU32(h + 58, static_cast<std::uint32_t>(header_.Tag));
+    PutU16(h + 62, 0);
+
+    check_.HeaderCrc = 0xFFFFFFFFU;
+    CRC32(h, HeaderBytes, check_.HeaderCrc);
+    check_.DataCrc = 0xFFFFFFFFU;
+    check_.IndexCrc = 0xFFFFFFFFU;
+    check_.IndexOffset = header_.HeaderSize;
+    if (v2) {
+        out.resize(HeaderBytes + CheckBytes); // filled in at the end
+    }
+
+    ImageWriter w(out);
+    std::string index; // 5 bytes per record, in file order
+    auto addIndex = [&](std::size_t pos, std::uint8_t type) {
+        if (v2) {
+            char r[5];
+            PutU32(reinterpret_cast<std::uint8_t*>(r), static_cast<std::uint32_t>(pos));
+            r[4] = static_cast<char>(type);
+            index.append(r, 5);
+        }
+    };
+    const std::size_t dataStart = w.Pos();
+
+    // Pre-order over the tree with a stack of open levels: no recursion.
+    std::vector<const TFBEntry*> levels{root_.get()};
+    const TFBEntry* e = root_->Children;
+    while (!levels.empty()) {
+        if (e == nullptr) {
+            w.Byte(0); // level end
+            addIndex(w.Pos(), 0);
+            e = levels.back()->Next;
+            levels.pop_back();
+            continue;
+        }
+        const auto type = static_cast<std::uint8_t>(e->EntryType);
+        if (type < 1 || type > 5 || !FitsInt32(e->Name.size())) {
+            return false;
+        }
+        addIndex(w.Pos(), type);
+        w.Byte(type);
+        w.U32(static_cast<std::uint32_t>(e->Name.size()));
+        w.Bytes(e->Name.data(), e->Name.size());
+        w.U32(static_cast<std::uint32_t>(e->Tag));
+        switch (e->EntryType) {
+        case TFBEntryType::node:
+            levels.push_back(e);
+            e = e->FirstChild();
+            continue;
+        case TFBEntryType::int32:
+            w.U32(static_cast<std::uint32_t>(static_cast<const TFBInteger*>(e)->Value));
+            break;
+        case TFBEntryType::str32: {
+            const std::string& v = static_cast<const TFBString*>(e)->Value;
+            if (!FitsInt32(v.size())) {
+                return false;
+            }
+            w.U32(static_cast<std::uint32_t>(v.size()));
+            w.Bytes(v.data(), v.size());
+            break;
+        }
+        case TFBEntryType::bin32: {
+            const auto* b = static_cast<const TFBBinary*>(e);
+            w.U32(static_cast<std::uint32_t>(b->Size));
+            if (b->Size > 0) {
+                if (b->Data == nullptr) {
+                    return false;
+                }
+                w.Bytes(b->Data, static_cast<std::size_t>(b->Size));
+            }
+            break;
+        }
+        default: // floating
+            w.Bytes(static_cast<const TFBFloat*>(e)->Value.Bytes.data(), 10);
+            break;
+        }
+        e = e->Next;
+    }
+    w.Byte(0); // file end
+    CRC32(out.data() + dataStart, out.size() - dataStart, check_.DataCrc);
+
+    if (v2) {
+        // Offsets in the index are 32-bit.
+        if (!FitsInt32(out.size() + 4 + index.size())) {
+            return false;
+        }
+        check_.IndexOffset = static_cast<std::int32_t>(out.size());
+        const std::size_t indexStart = out.size();
+        w.U32(static_cast<std::uint32_t>(index.size() / 5));
+        w.Bytes(index.data(), index.size());
+        CRC32(out.data() + indexStart, out.size() - indexStart, check_.IndexCrc);
+        auto* c = reinterpret_cast<std::uint8_t*>(out.data()) + HeaderBytes;
+        PutU32(c, check_.HeaderCrc);
+        PutU32(c + 4, check_.DataCrc);
+        PutU32(c + 8, check_.IndexCrc);
+        PutU32(c + 12, static_cast<std::uint32_t>(check_.IndexOffset));
+    }
+    return true;
+}
+
+bool TFreeBase::SaveData() {
+    if (!active_ || !root_ || openFlag_ == TFBOpenFlag::ReadOnly) {
+        return false;
+    }
+    fbfile::ReplacingFile file;
+    if (!file.Begin(boundPath_)) {
+        return false;
+    }
+    std::string image;
+    try {
+        if (!BuildImage(image)) {
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return file.Write(image.data(), image.size()) && file.Commit();
+}
+
+bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
+    // Longer than 8 bytes, "RRFB", version 1 or 2 with its own header size.
+    if (size <= 8 || std::memcmp(data, Signature, 4) != 0) {
+        return false;
+    }
+    FileHeader h;
+    h.HeaderSize = GetU16(data + 4);
+    h.Version = GetU16(data + 6);
+    h.Reserved = GetU16(data + 8);
+    if (!((h.Version == 1 && h.HeaderSize == 64) || (h.Version == 2 && h.HeaderSize == 80))) {
+        return false;
+    }
+    const std::size_t dataStart = h.HeaderSize;
+    if (size < dataStart) {
+        return false;
+    }
+    h.Created = std::bit_cast<double>(GetU64(data + 10));
+    h.LastChanged = std::bit_cast<double>(GetU64(data + 18));
+    std::memcpy(h.Info, data + InfoOffset, InfoBytes);
+    h.Tag = static_cast<std::int32_t>(GetU32(data + 58));
+
+    CheckBlock c;
+    if (h.Version == 2) {
+        const std::uint8_t* cb = data + HeaderBytes;
+        c.HeaderCrc = GetU32(cb);
+        c.DataCrc = GetU32(cb + 4);
+        c.IndexCrc = GetU32(cb + 8);
+        c.IndexOffset = static_cast<std::int32_t>(GetU32(cb + 12));
+        std::uint32_t crc = 0xFFFFFFFFU;
+        CRC32(data, HeaderBytes, crc);
+        if (crc != c.HeaderCrc) {
+            lastError_ = 7;
+            return false;
+        }
+    }
+
+    auto root = std::make_unique<TFBRoot>();
+    // An info field without a zero byte is taken whole.
+    const void* zero = std::memchr(h.Info, 0, InfoBytes);
+    root->Name.assign(reinterpret_cast<const char*>(h.Info),
+                      zero ? static_cast<const std::uint8_t*>(zero) - h.Info : InfoBytes);
+    root->Tag = h.Tag;
+
+    ImageReader r(data + dataStart, size - dataStart);
+    std::vector<TFBEntry*> levels{root.get()};
+    while (!levels.empty()) {
+        std::uint8_t type = 0;
+        if (!r.Byte(type)) {
+            return false;
+        }
+        if (type == 0) {
+            levels.pop_back();
+            continue;
+        }
+        if (type > 5) {
+            return false;
+        }
+        TFBEntry* e = FBTreeAccess::AppendChild(levels.back(), static_cast<TFBEntryType>(type));
+        std::int32_t n = 0;
+        if (!r.I32(n)) {
+            return false;
+        }
+        if (n > 0) {
+            const std::uint8_t* name = r.Take(static_cast<std::size_t>(n));
+            if (name == nullptr) {
+                return false;
+            }
+            e->Name.assign(reinterpret_cast<const char*>(name), static_cast<std::size_t>(n));
+        }
+        if (!r.I32(e->Tag)) {
+            return false;
+        }
+        switch (static_cast<TFBEntryType>(type)) {
+        case TFBEntryType::node:
+            levels.push_back(e);
+            break;
+        case TFBEntryType::int32:
+            if (!r.I32(static_cast<TFBInteger*>(e)->Value)) {
+                return false;
+            }
+            break;
+        case TFBEntryType::str32: {
+            std::int32_t m = 0;
+            if (!r.I32(m)) {
+                return false;
+            }
+            if (m > 0) {
+                const std::uint8_t* text = r.Take(static_cast<std::size_t>(m));
+                if (text == nullptr) {
+                    return false;
+                }
+                static_cast<TFBString*>(e)->Value.assign(reinterpret_cast<const char*>(text),
+                                                         static_cast<std::size_t>(m));
+            }
+            break;
+        }
+        case TFBEntryType::bin32: {
+            auto* b = static_cast<TFBBinary*>(e);
+            std::int32_t m = 0;
+            if (!r.I32(m)) {
+                return false;
+            }
+            if (m > 0) {
+                const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(m));
+                if (bytes == nullptr) {
+                    return false;
+                }
+                auto* block = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(m)];
+                if (block == nullptr) {
+                    return false;
+                }
+                std::memcpy(block, bytes, static_cast<std::size_t>(m));
+                b->Assign(block, m);
+            } else {
+                b->Size = m; // a negative size is kept, with no bytes
+            }
+            break;
+        }
+        default: { // floating
+            const std::uint8_t* v = r.Take(10);
+            if (v == nullptr) {
+                return false;
+            }
+            std::memcpy(static_cast<TFBFloat*>(e)->Value.Bytes.data(), v, 10);
+            break;
+        }
+        }
+    }
+
+    // The data checksum runs over the records and level ends read, and the
+    // file end marker, which is not read: a file without it still loads.
+    std::uint32_t crc = 0xFFFFFFFFU;
+    CRC32(data + dataStart, r.Pos(), crc);
+    const std::uint8_t fileEnd = 0;
+    CRC32(&fileEnd, 1, crc);
+    if (h.Version == 2 && crc != c.DataCrc) {
+        lastError_ = 8;
+        return false;
+    }
+
+    header_ = h;
+    check_ = c;
+    root_ = std::move(root);
+    return true;
+}
+
+bool TFreeBase::LoadData() {
+    root_.reset();
+    currentFileSize_ = 0;
+    std::vector<std::uint8_t> file;
+    if (!fbfile::ReadAll(boundPath_, file)) {
+        return false;
+    }
+    bool ok = false;
+    try {
+        ok = ParseImage(file.data(), file.size());
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    if (ok) {
+        currentFileSize_ = static_cast<std::int64_t>(file.size());
+    }
+    return ok;
+}

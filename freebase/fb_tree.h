@@ -1,0 +1,18 @@
+// Tree upkeep shared by the entry classes and the file reader.
+#pragma once
+
+#include "freebase/freebase.h"
+
+struct FBTreeAccess {
+    struct Slots {
+        TFBEntry** First = nullptr; // Children
+        TFBEntry** Last = nullptr;  // the last child, for appending
+    };
+    // Both slots null for value entries.
+    static Slots SlotsOf(TFBEntry* e);
+    // Appends a new child of type node..floating; null for any other type
+    // or a parent that cannot have children.
+    static TFBEntry* AppendChild(TFBEntry* parent, TFBEntryType type);
+    // Destroys every child without recursion, whatever the depth.
+    static void DestroyChildren(TFBEntry* parent);
+};

@@ -1,0 +1,533 @@
+// The entry tree, path access and activation of TFreeBase.
+#include "freebase/freebase.h"
+
+#include "freebase/fb_file.h"
+#include "freebase/fb_tree.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// ---------------------------------------------------------------------------
+// Entries
+
+TFBEntry* TFBEntry::FirstChild() const {
+    if (EntryType == TFBEntryType::root) {
+        return static_cast<const TFBRoot*>(this)->Children;
+    }
+    if (EntryType == TFBEntryType::node) {
+        return static_cast<const TFBNode*>(this)->Children;
+    }
+    return nullptr;
+}
+
+// Unlinks from the parent's list: the next sibling takes this entry's place.
+void TFBEntry::Unlink() {
+    if (Parent == nullptr) {
+        return;
+    }
+    FBTreeAccess::Slots s = FBTreeAccess::SlotsOf(Parent);
+    if (*s.First == this) {
+        *s.First = Next;
+        if (Next) {
+            Next->Prev = Parent;
+        }
+    } else {
+        if (Prev) {
+            Prev->Next = Next;
+        }
+        if (Next) {
+            Next->Prev = Prev;
+        }
+    }
+    if (*s.Last == this) {
+        *s.Last = (Prev == Parent) ? nullptr : Prev;
+    }
+    Prev = Next = Parent = nullptr;
+}
+
+TFBEntry::~TFBEntry() {
+    Unlink();
+}
+
+// Destroys all children without recursion, so a tree of any depth can go.
+void FBTreeAccess::DestroyChildren(TFBEntry* parent) {
+    Slots s = SlotsOf(parent);
+    if (s.First == nullptr) {
+        return;
+    }
+    TFBEntry* work = *s.First;
+    *s.First = *s.Last = nullptr;
+    while (work) {
+        TFBEntry* e = work;
+        work = e->Next;
+        Slots cs = SlotsOf(e);
+        if (cs.First && *cs.First) {
+            (*cs.Last)->Next = work;
+            work = *cs.First;
+            *cs.First = *cs.Last = nullptr;
+        }
+        e->Prev = e->Next = e->Parent = nullptr;
+        delete e;
+    }
+}
+
+TFBEntry* FBTreeAccess::AppendChild(TFBEntry* parent, TFBEntryType type) {
+    Slots s = SlotsOf(parent);
+    if (s.First == nullptr) {
+        return nullptr;
+    }
+    TFBEntry* child = nullptr;
+    switch (type) {
+    case TFBEntryType::node:
+        child = new TFBNode;
+        break;
+    case TFBEntryType::int32:
+        child = new TFBInteger;
+        break;
+    case TFBEntryType::str32:
+        child = new TFBString;
+        break;
+    case TFBEntryType::bin32:
+        child = new TFBBinary;
+        break;
+    case TFBEntryType::floating:
+        child = new TFBFloat;
+        break;
+    default:
+        return nullptr; // root, any and unknown values cannot be children
+    }
+    child->Parent = parent;
+    if (*s.Last == nullptr) {
+        *s.First = child;
+        child->Prev = parent;
+    } else {
+        (*s.Last)->Next = child;
+        child->Prev = *s.Last;
+    }
+    *s.Last = child;
+    return child;
+}
+
+FBTreeAccess::Slots FBTreeAccess::SlotsOf(TFBEntry* e) {
+    if (e->EntryType == TFBEntryType::root) {
+        auto* r = static_cast<TFBRoot*>(e);
+        return {&r->Children, &r->LastChild};
+    }
+    if (e->EntryType == TFBEntryType::node) {
+        auto* n = static_cast<TFBNode*>(e);
+        return {&n->Children, &n->LastChild};
+    }
+    return {};
+}
+
+TFBRoot::~TFBRoot() {
+    FBTreeAccess::DestroyChildren(this);
+}
+TFBEntry* TFBRoot::AddChild(TFBEntryType type) {
+    return FBTreeAccess::AppendChild(this, type);
+}
+
+TFBNode::~TFBNode() {
+    FBTreeAccess::DestroyChildren(this);
+}
+TFBEntry* TFBNode::AddChild(TFBEntryType type) {
+    return FBTreeAccess::AppendChild(this, type);
+}
+
+TFBBinary::~TFBBinary() {
+    delete[] Data;
+}
+
+void TFBBinary::Assign(std::uint8_t* data, std::int32_t size) {
+    if (data != Data) {
+        delete[] Data;
+    }
+    Data = data;
+    Size = size;
+}
+
+// ---------------------------------------------------------------------------
+// Component
+
+namespace {
+
+// Keeps the platform from asking the user about a drive that is not ready
+// while the file is opened or closed.
+class CriticalErrorGuard {
+public:
+#ifdef _WIN32
+    CriticalErrorGuard() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~CriticalErrorGuard() {
+        SetErrorMode(previous_);
+    }
+
+private:
+    UINT previous_;
+#else
+    CriticalErrorGuard() = default; // no such dialogs here
+#endif
+};
+
+bool IsLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace
+
+TFreeBase::TFreeBase() = default;
+
+TFreeBase::~TFreeBase() = default;
+
+bool TFreeBase::SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x == y) {
+            continue;
+        }
+        if (!IsLetter(x) || !IsLetter(y) || (x | 0x20) != (y | 0x20)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TFreeBase::SetFileName(const std::string& value) {
+    if (!active_) {
+        fileName_ = value;
+    }
+}
+
+void TFreeBase::SetOpenFlag(TFBOpenFlag value) {
+    if (!active_) {
+        openFlag_ = value;
+    }
+}
+
+void TFreeBase::RaiseError() {
+    if (lastError_ != 0 && onError_) {
+        int code = lastError_;
+        onError_(*this, code);
+        lastError_ = code;
+    }
+}
+
+void TFreeBase::DiscardTree() {
+    root_.reset();
+    boundPath_.clear();
+}
+
+void TFreeBase::SetActive(bool value) {
+    [[maybe_unused]] CriticalErrorGuard guard;
+    if (value) {
+        Activate();
+    } else {
+        Deactivate();
+    }
+    RaiseError();
+}
+
+void TFreeBase::Activate() {
+    lastError_ = 0;
+    if (active_) {
+        lastError_ = 1;
+        return;
+    }
+    if (fileName_.empty()) {
+        lastError_ = 2;
+        return;
+    }
+    const bool exists = fbfile::Exists(fileName_);
+    boundPath_ = fileName_;
+    const bool mayCreate =
+        openFlag_ == TFBOpenFlag::CreateNotExists || openFlag_ == TFBOpenFlag::OverwriteCrashed;
+    if (!exists) {
+        if (mayCreate && fbfile::CreateEmpty(boundPath_)) {
+            NewData();
+        } else {
+            lastError_ = 3;
+        }
+    } else if (!LoadData()) {
+        if (lastError_ != 7 && lastError_ != 8) {
+            lastError_ = 5;
+        }
+        if (openFlag_ == TFBOpenFlag::OverwriteCrashed) {
+            NewData(); // the damaged file is replaced at the next save
+        }
+    }
+    active_ = lastError_ == 0 || (openFlag_ == TFBOpenFlag::OverwriteCrashed && lastError_ >= 5);
+    if (!active_) {
+        DiscardTree();
+    }
+}
+
+void TFreeBase::Deactivate() {
+    lastError_ = 0;
+    if (!active_) {
+        return;
+    }
+    if (openFlag_ != TFBOpenFlag::ReadOnly) {
+        lastError_ = SaveData() ? 0 : 4;
+    }
+    DiscardTree();
+    currentFileSize_ = 0;
+    active_ = false;
+}
+
+bool TFreeBase::Open() {
+    SetActive(true);
+    return active_;
+}
+
+void TFreeBase::Close() {
+    SetActive(false);
+}
+
+bool TFreeBase::Flush() {
+    if (!active_) {
+        lastError_ = 6;
+        RaiseError();
+        return false;
+    }
+    const bool ok = SaveData();
+    lastError_ = ok ? 0 : 4;
+    const std::int64_t size = fbfile::Size(boundPath_);
+    currentFileSize_ = size < 0 ? 0 : size;
+    RaiseError();
+    return ok;
+}
+
+void TFreeBase::Abort() {
+    [[maybe_unused]] CriticalErrorGuard guard;
+    if (active_) {
+        DiscardTree();
+        active_ = false;
+        lastError_ = 0;
+    } else {
+        lastError_ = 6;
+    }
+    currentFileSize_ = 0;
+    RaiseError();
+}
+
+// ---------------------------------------------------------------------------
+// Header values
+
+std::string TFreeBase::GetDatabaseInfo() const {
+    return root_ ? root_->Name : std::string();
+}
+
+void TFreeBase::SetDataBaseInfo(const std::string& value) {
+    if (root_) {
+        root_->Name = value;
+    }
+}
+
+std::int32_t TFreeBase::GetDataBaseTag() const {
+    return root_ ? root_->Tag : 0;
+}
+
+void TFreeBase::SetDataBaseTag(std::int32_t value) {
+    if (root_) {
+        root_->Tag = value;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Paths
+
+namespace {
+
+void SkipSeparators(std::string_view& p) {
+    while (!p.empty() && p.front() == '\\') {
+        p.remove_prefix(1);
+    }
+}
+
+TFBEntry* FindChild(TFBEntry* parent, std::string_view name, TFBEntryType type) {
+    for (TFBEntry* c = parent->FirstChild(); c; c = c->Next) {
+        if (c->EntryType == type && TFreeBase::SameName(c->Name, name)) {
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TFBEntry* TFreeBase::ForceEntry(std::string_view Path, TFBEntryType EntryType, bool Create) {
+    if (!active_ || !root_ || Path.empty()) {
+        return nullptr;
+    }
+    SkipSeparators(Path);
+    if (Path.empty() || Path.back() == '\\') {
+        return nullptr;
+    }
+    TFBEntry* current = root_.get();
+    for (;;) {
+        SkipSeparators(Path);
+        if (Path.empty()) {
+            return nullptr;
+        }
+        const auto sep = Path.find('\\');
+        const bool last = sep == std::string_view::npos;
+        const std::string_view component = last ? Path : Path.substr(0, sep);
+        const TFBEntryType wanted = last ? EntryType : TFBEntryType::node;
+        TFBEntry* found = FindChild(current, component, wanted);
+        if (found == nullptr && Create) {
+            found = FBTreeAccess::AppendChild(current, wanted);
+            if (found) {
+                found->Name.assign(component);
+            }
+        }
+        if (last || found == nullptr) {
+            return found;
+        }
+        current = found;
+        Path.remove_prefix(sep + 1);
+    }
+}
+
+TFBEntry* TFreeBase::FindEntry(std::string_view Path, TFBEntryType EntryType) {
+    if (EntryType == TFBEntryType::root) {
+        return active_ ? root_.get() : nullptr;
+    }
+    return ForceEntry(Path, EntryType, false);
+}
+
+bool TFreeBase::WriteInteger(std::string_view Path, std::int32_t Value) {
+    auto* e = static_cast<TFBInteger*>(ForceEntry(Path, TFBEntryType::int32, true));
+    if (e == nullptr) {
+        return false;
+    }
+    e->Value = Value;
+    return true;
+}
+
+bool TFreeBase::WriteString(std::string_view Path, const std::string& Value) {
+    auto* e = static_cast<TFBString*>(ForceEntry(Path, TFBEntryType::str32, true));
+    if (e == nullptr) {
+        return false;
+    }
+    e->Value = Value;
+    return true;
+}
+
+bool TFreeBase::WriteFloat(std::string_view Path, const Extended80& Value) {
+    auto* e = static_cast<TFBFloat*>(ForceEntry(Path, TFBEntryType::floating, true));
+    if (e == nullptr) {
+        return false;
+    }
+    e->Value = Value;
+    return true;
+}
+
+bool TFreeBase::WriteBinary(std::string_view Path, TBinaryParams Params) {
+    auto* e = static_cast<TFBBinary*>(ForceEntry(Path, TFBEntryType::bin32, true));
+    if (e == nullptr) {
+        delete[] Params.Data;
+        return false;
+    }
+    e->Assign(Params.Data, Params.Size);
+    return true;
+}
+
+std::int32_t TFreeBase::ReadInteger(std::string_view Path, std::int32_t Default) {
+    auto* e = static_cast<TFBInteger*>(ForceEntry(Path, TFBEntryType::int32, false));
+    return e ? e->Value : Default;
+}
+
+std::string TFreeBase::ReadString(std::string_view Path, const std::string& Default) {
+    auto* e = static_cast<TFBString*>(ForceEntry(Path, TFBEntryType::str32, false));
+    return e ? e->Value : Default;
+}
+
+Extended80 TFreeBase::ReadFloat(std::string_view Path, const Extended80& Default) {
+    auto* e = static_cast<TFBFloat*>(ForceEntry(Path, TFBEntryType::floating, false));
+    return e ? e->Value : Default;
+}
+
+TBinaryParams TFreeBase::ReadBinary(std::string_view Path) {
+    auto* e = static_cast<TFBBinary*>(ForceEntry(Path, TFBEntryType::bin32, false));
+    if (e == nullptr) {
+        return {};
+    }
+    return {e->Size, e->Data};
+}
+
+bool TFreeBase::WriteTag(std::string_view Path, TFBEntryType EntryType, std::int32_t Tag) {
+    TFBEntry* e = ForceEntry(Path, EntryType, false);
+    if (e == nullptr) {
+        return false;
+    }
+    e->Tag = Tag;
+    return true;
+}
+
+std::int32_t TFreeBase::ReadTag(std::string_view Path, TFBEntryType EntryType,
+                                std::int32_t Default) {
+    TFBEntry* e = ForceEntry(Path, EntryType, false);
+    return e ? e->Tag : Default;
+}
+
+// ---------------------------------------------------------------------------
+// Search
+
+bool TFreeBase::FindFirst(std::string_view Path, TFBEntryType EntryType, TFBSearchInfo& Info) {
+    Info.EntryType = EntryType;
+    Info.Entry = nullptr;
+    Info.Name.clear();
+    if (!active_) {
+        return false;
+    }
+    if (!Path.empty() && Path.back() == '\\') {
+        Path.remove_suffix(1);
+    }
+    TFBEntry* parent = Path.empty() ? root_.get() : FindEntry(Path, TFBEntryType::node);
+    if (parent == nullptr || parent->FirstChild() == nullptr) {
+        return false;
+    }
+    Info.Entry = parent->FirstChild();
+    if (EntryType == TFBEntryType::any || EntryType == Info.Entry->EntryType) {
+        Info.Name = Info.Entry->Name;
+        return true;
+    }
+    return FindNext(Info);
+}
+
+bool TFreeBase::FindNext(TFBSearchInfo& Info) {
+    Info.Name.clear();
+    if (!active_) {
+        return false;
+    }
+    if (static_cast<unsigned>(Info.EntryType) > static_cast<unsigned>(TFBEntryType::any) ||
+        Info.Entry == nullptr) {
+        Info.Entry = nullptr;
+        return false;
+    }
+    for (;;) {
+        Info.Entry = Info.Entry->Next;
+        if (Info.Entry == nullptr) {
+            return false;
+        }
+        if (Info.EntryType == TFBEntryType::any || Info.EntryType == Info.Entry->EntryType) {
+            Info.Name = Info.Entry->Name;
+            return true;
+        }
+    }
+}
+
+bool TFreeBase::IsFirstEntry(const TFBEntry* Entry) const {
+    if (Entry == nullptr) {
+        return false;
+    }
+    const TFBEntry* prev = Entry->Prev;
+    if (prev == nullptr || prev->EntryType == TFBEntryType::root) {
+        return true;
+    }
+    return prev->EntryType == TFBEntryType::node && prev->FirstChild() == Entry;
+}
