@@ -1,8 +1,10 @@
 #include "print/report_page.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -144,6 +146,12 @@ void SetUpPrinter(QPrinter& printer) {
     printer.setPageSize(QPageSize(QPageSize::A4));
 }
 
+// A PDF has no unprintable edge: the page origin is the sheet's top-left.
+void UseWholeSheet(QPrinter& printer) {
+    printer.setFullPage(true);
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
 } // namespace
 
 QString SlotNumberText(int itemIndex) {
@@ -256,10 +264,7 @@ bool PrintReportToPdf(const ReportPageData& data, const QString& pdfPath, int dp
         printer.setOutputFileName(tempPath);
         printer.setResolution(dpi);
         SetUpPrinter(printer);
-        // The whole sheet is the printable area: the page origin is the
-        // sheet's top-left corner.
-        printer.setFullPage(true);
-        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        UseWholeSheet(printer);
         printer.setCreator(JobTitle);
         ok = PaintOnPrinter(printer, data);
     } // the printer closes the file here
@@ -290,5 +295,18 @@ bool PrintReport(QWidget* parent, const ReportPageData& data, QPrinter& printer)
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    return PaintOnPrinter(printer, data);
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        // Printed to a file: the same page as the PDF export. A printer
+        // keeps its printable area as the page origin.
+        UseWholeSheet(printer);
+    }
+    if (!PaintOnPrinter(printer, data)) {
+        // For instance a file name that is a folder: say so rather than
+        // leave the user waiting for a page that never comes.
+        QMessageBox::warning(
+            parent, JobTitle,
+            QCoreApplication::translate("PrintReport", "The report could not be printed."));
+        return false;
+    }
+    return true;
 }

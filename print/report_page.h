@@ -101,7 +101,7 @@ void PaintReportPage(QPainter& painter, const ReportPageData& data, int deviceDp
 bool PrintReportToPdf(const ReportPageData& data, const QString& pdfPath, int dpi = 600);
 
 // Shows the printer selection dialog and prints the page; false when the
-// user cancelled or the printer could not be started.
+// user cancelled or the printer could not be started (the user is told).
 bool PrintReport(QWidget* parent, const ReportPageData& data);
 // The same on a printer set up by the caller (title, orientation and paper
 // size are set here).

@@ -2,6 +2,7 @@
 // text positions (pdftotext -bbox), page count and size (pdfinfo) and a
 // raster of the page (pdftoppm).
 #include "print/report_page.h"
+#include "tests/print/dialog_answerer.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -575,16 +576,10 @@ private slots:
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(target);
-            bool answered = false;
-            QTimer::singleShot(200, [&] {
-                QWidget* w = QApplication::activeModalWidget();
-                if (auto* dialog = qobject_cast<QDialog*>(w)) {
-                    answered = true;
-                    accept ? dialog->accept() : dialog->reject();
-                }
-            });
+            DialogAnswerer user(accept ? DialogAnswerer::Accept : DialogAnswerer::Cancel);
             const bool printed = PrintReport(nullptr, SampleData(), printer);
-            QVERIFY(answered);
+            QCOMPARE(user.PrintDialogs, 1);
+            QVERIFY(user.Messages.isEmpty());
             QCOMPARE(printed, accept);
             QCOMPARE(QFile::exists(target), accept);
             if (accept) {
@@ -592,8 +587,20 @@ private slots:
                     Info(target).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
                 QCOMPARE(printer.docName(), QStringLiteral("VRX310 Report"));
                 QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+                QCOMPARE(printer.copyCount(), 1);
             }
         }
+    }
+
+    void printerThatCannotStartIsReported() {
+        // A folder as the output file: nothing can be written there.
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir_.path() + QLatin1Char('/'));
+        DialogAnswerer user(DialogAnswerer::Accept);
+        QVERIFY(!PrintReport(nullptr, SampleData(), printer));
+        QCOMPARE(user.PrintDialogs, 1);
+        QCOMPARE(user.Messages.size(), 1);
     }
 };
 
