@@ -1,0 +1,160 @@
+#include "report/report_file.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const char* const KeyCarID = "CarID";
+const char* const KeyOperator = "Operator";
+const char* const KeyDateandTime = "DateandTime";
+const char* const KeyUnit = "Unit";
+
+std::string MeasurePath(const char* node, int n, const char* leaf) {
+    return std::string(node) + "\\" + std::to_string(n) + "\\" + leaf;
+}
+
+std::string DevicePath(const char* key) {
+    return std::string("Device\\") + key;
+}
+
+// The file keeps 32 bits; the tester's values are 16 bits, so only the low
+// half counts (70000 reads as 4464).
+std::int16_t LowWord(std::int32_t value) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
+}
+
+void SetError(std::string* error, const std::string& text) {
+    if (error != nullptr)
+        *error = text;
+}
+
+} // namespace
+
+std::string CompressionCylinderPath(int n) {
+    return MeasurePath("MeasuresComp", n, "Cylinder");
+}
+std::string CompressionValuePath(int n) {
+    return MeasurePath("MeasuresComp", n, "Value");
+}
+std::string LeakageCylinderPath(int n) {
+    return MeasurePath("MeasuresLeak", n, "Cylinder");
+}
+std::string LeakageValuePath(int n) {
+    return MeasurePath("MeasuresLeak", n, "Value");
+}
+
+bool WriteReport(TFreeBase& db, const MeasurementReport& report, bool saveWhatYouSee,
+                 const std::string& dateAndTime) {
+    if (!db.Active())
+        return false;
+    db.SetDataBaseInfo(ReportDatabaseInfo);
+    bool ok = db.WriteString(KeyCarID, report.CarID);
+    ok = db.WriteString(KeyOperator, report.Operator) && ok;
+    ok = db.WriteString(KeyDateandTime, dateAndTime) && ok;
+    ok = db.WriteInteger(KeyUnit, report.Unit) && ok;
+    // Without "Save what you see" a reopened report shows the default
+    // assignment, whatever the selectors showed.
+    for (int n = 0; n < 12; ++n) {
+        const int cylinder = saveWhatYouSee ? report.CompressionAssignment[n] : n + 1;
+        ok = db.WriteInteger(CompressionCylinderPath(n), cylinder) && ok;
+        ok = db.WriteInteger(CompressionValuePath(n), report.Compression[n]) && ok;
+    }
+    for (int n = 0; n < 12; ++n) {
+        const int cylinder = saveWhatYouSee ? report.LeakageAssignment[n] : n + 1;
+        ok = db.WriteInteger(LeakageCylinderPath(n), cylinder) && ok;
+        ok = db.WriteInteger(LeakageValuePath(n), report.Leakage[n]) && ok;
+    }
+    for (const DeviceTextField& f : DeviceTextFields)
+        ok = db.WriteString(DevicePath(f.Key), report.Texts.*f.Field) && ok;
+    return ok;
+}
+
+ReportFileLabels ReadReport(TFreeBase& db, MeasurementReport& report,
+                            const std::string& notAvailableText) {
+    report.CarID = db.ReadString(KeyCarID, std::string());
+    report.Operator = db.ReadString(KeyOperator, std::string());
+    report.DateandTime = db.ReadString(KeyDateandTime, notAvailableText);
+    report.Unit = db.ReadInteger(KeyUnit, unitBar);
+    for (int n = 0; n < 12; ++n) {
+        report.CompressionAssignment[n] = db.ReadInteger(CompressionCylinderPath(n), 0);
+        report.Compression[n] = LowWord(db.ReadInteger(CompressionValuePath(n), -1));
+        report.LeakageAssignment[n] = db.ReadInteger(LeakageCylinderPath(n), 0);
+        report.Leakage[n] = LowWord(db.ReadInteger(LeakageValuePath(n), -1));
+    }
+    for (const DeviceTextField& f : DeviceTextFields)
+        report.Texts.*f.Field = db.ReadString(DevicePath(f.Key), std::string());
+    ReportFileLabels labels;
+    labels.DeviceSN = db.ReadString(DevicePath("Device SN"), notAvailableText);
+    labels.SensorSN = db.ReadString(DevicePath("Sensor SN"), notAvailableText);
+    return labels;
+}
+
+std::string ReportOpenErrorText(int lastError) {
+    switch (lastError) {
+    case 0:
+        return "no error";
+    case 2:
+        return "no file name given";
+    case 3:
+        return "the file does not exist or cannot be created";
+    case 4:
+        return "writing the file failed";
+    case 7:
+        return "the file is damaged (its header does not match its checksum)";
+    case 8:
+        return "the file is damaged (its data do not match their checksum)";
+    default:
+        return "the file is not a report file, or it is damaged or unreadable";
+    }
+}
+
+bool SaveReportFile(const std::string& path, const MeasurementReport& report, bool saveWhatYouSee,
+                    const std::string& dateAndTime, std::string* error) {
+    std::error_code ec;
+    const bool existed = std::filesystem::exists(path, ec);
+    TFreeBase db;
+    db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+    db.SetSaveAsVersion(TSaveAsVersion::Version2);
+    db.SetFileName(path);
+    if (!db.Open()) {
+        SetError(error, ReportOpenErrorText(db.LastError()));
+        return false;
+    }
+    if (!WriteReport(db, report, saveWhatYouSee, dateAndTime)) {
+        db.Abort(); // an existing file stays as it was
+        if (!existed)
+            std::filesystem::remove(path, ec);
+        SetError(error, "the report entries could not be written");
+        return false;
+    }
+    db.Close();
+    if (db.LastError() != 0) {
+        // The save left the old file in place; a file this save created is
+        // still empty and would only fail to open later.
+        if (!existed && std::filesystem::file_size(path, ec) == 0 && !ec)
+            std::filesystem::remove(path, ec);
+        SetError(error, ReportOpenErrorText(db.LastError()));
+        return false;
+    }
+    return true;
+}
+
+bool LoadReportFile(const std::string& path, MeasurementReport* out, std::string* error) {
+    TFreeBase db;
+    // Read-only: a missing file is refused instead of created, and nothing
+    // is ever written back.
+    db.SetOpenFlag(TFBOpenFlag::ReadOnly);
+    db.SetFileName(path);
+    if (!db.Open()) {
+        SetError(error, ReportOpenErrorText(db.LastError()));
+        return false;
+    }
+    MeasurementReport loaded = *out;
+    ReadReport(db, loaded, NotAvailableText);
+    db.Abort();
+    loaded.FileName = path;
+    *out = loaded;
+    return true;
+}
