@@ -1,5 +1,6 @@
 // vrx310-cli: the VRX-310 companion's core from the command line.
 #include "tools/vrx310-cli/commands.h"
+#include "tools/vrx310-cli/report_commands.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,10 +9,14 @@ namespace {
 
 // New subcommands (show, export, print) go here, each in its own file.
 const CliCommand Commands[] = {
-    {"read", "[--json] [--erase]",
+    {"read", "[--json] [--erase] [--out FILE [--car TEXT] [--operator TEXT] [--unit UNIT]]",
      "read the tester's measurements and device information; --erase clears the tester "
-     "after a successful read",
-     RunRead},
+     "after a successful read; --out saves them as a report file (with --erase, only once "
+     "the file is saved)",
+     RunReadCommand},
+    {"show", "FILE [--unit bar|kPa|psi]", "print a report file as it reads on screen", RunShow},
+    {"export", "FILE --json|--csv", "write a report file as JSON or CSV (UTF-8) to stdout",
+     RunExport},
 };
 
 } // namespace

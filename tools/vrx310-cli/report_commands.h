@@ -1,0 +1,10 @@
+// Subcommands on report files: show, export, and read with --out.
+#pragma once
+
+#include "tools/vrx310-cli/commands.h"
+
+int RunShow(const CommandArgs& args);
+int RunExport(const CommandArgs& args);
+// "read": with --out (and --car, --operator, --unit) the reading is also
+// saved as a report file; otherwise the plain RunRead.
+int RunReadCommand(const CommandArgs& args);

@@ -1,0 +1,40 @@
+// Report files on the command line: the text a technician reads, the JSON
+// and CSV forms for workshop systems, and the options they share.
+#pragma once
+
+#include "report/report_model.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+// "bar", "kPa", "psi" -> 0, 1, 2 (letter case ignored); nothing otherwise.
+std::optional<int> ParseUnitName(const std::string& name);
+// The unit's name, or "" outside 0..2.
+std::string UnitName(int unit);
+
+// A value with a "#,##0.0" / "#,##0" pattern: `decimals` places, thousands
+// grouped with ','.
+std::string FormatGrouped(double value, int decimals);
+
+// Position p (0..11) with assignment a: the slot number 1..12, or 0 when the
+// position shows none (also for values outside 0..12 from a damaged file).
+int ShownSlot(int assignment);
+
+// The report as text: vehicle, operator, date, both charts position by
+// position in `unit`, the device texts. Texts are converted to UTF-8.
+std::string ReportText(const MeasurementReport& report, int unit);
+
+// The report as JSON (UTF-8): the keys of "read --json" ("compression",
+// "leakage", "device") and "car_id", "operator", "date_and_time", "unit",
+// "compression_assignment", "leakage_assignment".
+nlohmann::ordered_json ReportJson(const MeasurementReport& report);
+
+// The report as CSV (RFC 4180, CRLF line ends): a header line, then one line
+// per position 1..12.
+std::string ReportCsv(const MeasurementReport& report);
+
+// Writes text to stdout; false (with a message) when that fails.
+bool WriteStdout(const std::string& text);
+void CliError(const std::string& message);

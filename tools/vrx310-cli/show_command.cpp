@@ -1,0 +1,46 @@
+// vrx310-cli show: a report file as a technician reads it.
+#include "report/report_file.h"
+#include "tools/vrx310-cli/report_commands.h"
+#include "tools/vrx310-cli/report_output.h"
+
+#include <cstdio>
+
+int RunShow(const CommandArgs& args) {
+    std::string file;
+    std::optional<int> unit;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--unit" && i + 1 < args.size()) {
+            unit = ParseUnitName(args[++i]);
+            if (!unit) {
+                CliError("show: unknown unit '" + args[i] + "' (bar, kPa or psi).");
+                return exitUsage;
+            }
+        } else if (file.empty() && !args[i].empty() && args[i][0] != '-') {
+            file = args[i];
+        } else {
+            CliError("show: unexpected argument '" + args[i] + "'.");
+            PrintUsage(false);
+            return exitUsage;
+        }
+    }
+    if (file.empty()) {
+        PrintUsage(false);
+        return exitUsage;
+    }
+
+    MeasurementReport report;
+    std::string error;
+    if (!LoadReportFile(file, &report, &error)) {
+        CliError("cannot open report '" + file + "': " + error + ".");
+        return exitFailure;
+    }
+    if (!unit) {
+        unit = report.Unit;
+        if (UnitName(report.Unit).empty()) {
+            std::fprintf(stderr, "vrx310-cli: the report's unit %d is unknown; shown in bar.\n",
+                         report.Unit);
+            unit = unitBar;
+        }
+    }
+    return WriteStdout(ReportText(report, *unit)) ? exitOk : exitFailure;
+}
