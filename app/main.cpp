@@ -1,0 +1,154 @@
+// The program entry: language, application, the six windows, the event loop.
+#include "app/main/main_window.h"
+#include "app/main/start_up.h"
+#include "text/language_choice.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolTip>
+#include <QTranslator>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Hints stay visible for 5000 ms, whatever their length.
+class HintDuration : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            const QString hint = w->toolTip();
+            if (hint.isEmpty())
+                return false;
+            auto* help = static_cast<QHelpEvent*>(event);
+            QToolTip::showText(help->globalPos(), hint, w, QRect(), 5000);
+            return true;
+        }
+        return false;
+    }
+};
+
+// For the start-up benchmark only: with VRX310_STARTUP_PROBE set, the first
+// paint of the main window prints the time since the process began on
+// stdout and ends the event loop.
+class StartupProbe : public QObject {
+public:
+    explicit StartupProbe(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, [] {
+                std::printf("startup-probe: shown\n");
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+private:
+    bool done_ = false;
+};
+
+// The language module: a Qt translation installed beside the program under
+// the program's name with the language's extension. None found: English.
+void LoadLanguageModule(QApplication& app, unsigned localeId, QTranslator& translator) {
+    const std::string exe = QCoreApplication::applicationFilePath().toStdString();
+    for (const std::string& candidate : ResourceModuleCandidates(exe, localeId)) {
+        if (translator.load(QString::fromStdString(candidate))) {
+            app.installTranslator(&translator);
+            return;
+        }
+    }
+}
+
+// The application's standard exception display: an exception that escapes
+// an event handler is shown and the program goes on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ShowException(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            ShowException(tr("Unknown exception."));
+        }
+        return false;
+    }
+
+    static void ShowException(const QString& text) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), text);
+    }
+};
+
+int Run(int argc, char** argv) {
+    // 1. The file test comes first; the module needs the application.
+    const LanguageChoice language = ChooseLanguage(QDir::currentPath().toStdString());
+    CurrentDateFormats() = language.Formats;
+
+    Application app(argc, argv);
+    try {
+        QTranslator translator;
+        LoadLanguageModule(app, language.LocaleId, translator);
+
+        // 2.
+        HintDuration hints;
+        app.installEventFilter(&hints);
+
+        // 3.
+        QApplication::setApplicationName(QStringLiteral("KALDORIAN   VRX-310"));
+        QApplication::setApplicationDisplayName(QStringLiteral("KALDORIAN   VRX-310"));
+
+        // 4.-5.
+        CreateWindows();
+        // 6.
+        FormMain->FinishStartup();
+        if (qEnvironmentVariableIsSet("VRX310_STARTUP_PROBE"))
+            new StartupProbe(FormMain);
+        FormMain->show();
+        // 7.
+        app.exec();
+        DestroyWindows();
+        return 0;
+    } catch (const std::exception& e) {
+        Application::ShowException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Application::ShowException(Application::tr("Unknown exception."));
+    }
+    DestroyWindows();
+    throw std::runtime_error("Something is wrong!");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        // Before the application exists nothing could show it.
+        if (std::string(e.what()) != "Something is wrong!")
+            std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+    }
+    // There is no console otherwise; this ends the program.
+    std::fputs("Something is wrong!\n", stderr);
+    return 1;
+}

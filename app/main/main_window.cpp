@@ -1,0 +1,640 @@
+// The main window's frame: construction, start-up, device detection, the
+// close query and the message tables.
+#include "app/main/main_window.h"
+
+#include "app/main/bar_chart.h"
+#include "app/main/main_window_icons.h"
+#include "device/tester_link.h"
+#include "dialogs/form_about.h"
+#include "dialogs/form_change_sens.h"
+#include "dialogs/form_company.h"
+#include "dialogs/form_msg.h"
+#include "dialogs/form_names.h"
+#include "platform/device_watcher.h"
+#include "platform/version_info.h"
+#include "text/cp1252.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+// Design sizes of the frame around the chart area.
+constexpr int BorderWidth = 10;
+constexpr int Panel1Height = 63;
+constexpr int Panel2Width = 370;
+constexpr int StatusWidths[4] = {230, 100, 40, 200};
+
+QString ToQ(const std::string& bytes) {
+    return QString::fromStdString(Cp1252ToUtf8(bytes));
+}
+std::string FromQ(const QString& text) {
+    return Utf8ToCp1252(text.toStdString());
+}
+
+// The form's type face: Tahoma where installed, else the closest sans face.
+QFont FormFont() {
+    static const char* const candidates[] = {"Tahoma", "Verdana", "DejaVu Sans", "Liberation Sans"};
+    const QStringList families = QFontDatabase::families();
+    QString family = QStringLiteral("Tahoma");
+    for (const char* name : candidates) {
+        if (families.contains(QLatin1String(name), Qt::CaseInsensitive)) {
+            family = QLatin1String(name);
+            break;
+        }
+    }
+    QFont font(family, 8);
+    font.setBold(true);
+    return font;
+}
+
+// Panels keep the toolkit's face colour inside the red window.
+void UseFaceColour(QWidget* w) {
+    QPalette pal = w->palette();
+    const QPalette face = QApplication::palette();
+    for (auto role :
+         {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
+        pal.setColor(role, face.color(role));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+    // Owned objects, before any control exists.
+    settings_ = std::make_unique<SettingsFile>(SettingsFilePath());
+    testerLink_ = std::make_unique<TesterLink>("AtUsbHid", [this](const std::string& message) {
+        QMessageBox::warning(this, QApplication::applicationDisplayName(), ToQ(message));
+    });
+    operatorNames_.clear();
+    versionStrings_ = std::make_unique<VersionStrings>(std::string());
+    CreateFreeBase1();
+
+    setWindowTitle(QStringLiteral("KALDORIAN   VRX-310"));
+    setWindowIcon(ImageListIcon(0));
+    setMinimumSize(1150, 800);
+    setMaximumSize(2100, 1200);
+    resize(1150, 800);
+    setFont(FormFont());
+    QPalette red = palette();
+    red.setColor(QPalette::Window, QColor(226, 26, 0));
+    setPalette(red);
+    setAutoFillBackground(true);
+
+    FillMessageTables();
+    CreateActions();
+    CreateMenus();
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    central->setContentsMargins(BorderWidth, BorderWidth, BorderWidth, BorderWidth);
+    setCentralWidget(central);
+    central->installEventFilter(this);
+    CreatePanel1();
+    CreatePanel2();
+    CreateChartArea();
+    CreateStatusBar();
+
+    deviceWatcher_ = new DeviceWatcher(this);
+    connect(deviceWatcher_, &DeviceWatcher::DeviceChanged, this, &TFormMain::DetectTester);
+
+    FormCreate();
+}
+
+TFormMain::~TFormMain() {
+    FormDestroy();
+}
+
+void TFormMain::FillMessageTables() {
+    ListBox1 = QStringList{
+        tr("KALDORIAN GmbH | VRX-310 | electronic compression & leakage tester"),
+        tr("(error)"),
+        tr("(not available)"),
+        tr("No VRX-310 device connected!"),
+        tr("measures read"),
+        tr("No measures available."),
+        tr("Error reading VRX-310 device!"),
+        tr("Measure values not read! Erase anyway?"),
+        tr("measures erased"),
+        tr("Erasing measurements failed!"),
+        tr("Error opening file!"),
+        tr("report saved"),
+        tr("The current report is not saved! Save now?"),
+        tr("Error saving file!"),
+        tr("report printed"),
+        tr("."),
+        tr("Car identification:"),
+        tr("Report date and time:"),
+        tr("Compression pressure values"),
+        tr("Cylinder "),
+        tr("File:"),
+        tr("(none)"),
+        tr("Printed:"),
+        tr("This service is executed by:"),
+        tr("Measurement device information"),
+        tr("Measurement device:"),
+        tr("Device S/N:"),
+        tr("Sensor S/N:"),
+        tr("No car identification declared."),
+        tr("No operator name declared. "),
+        tr("Sure to erase device data?"),
+        QString(),
+        tr("Do you really want change sensor?  Last chance to abort!"),
+        tr("Cyl. no."),
+    };
+    ListBox2 = QStringList{
+        tr("Measurement Report | VRX-310"),
+        tr("Car Identification: "),
+        tr("Operator: "),
+        tr("Report Date and Time: "),
+        tr(" --- not loaded from a file --- "),
+        tr("Device and Software Information (please quote in communication):"),
+        tr("Device SN:"),
+        tr("Sensor SN:"),
+        tr("Software release: "),
+    };
+}
+
+QString TFormMain::MessageText(int index) const {
+    std::vector<std::string> table;
+    table.reserve(ListBox1.size());
+    for (const QString& s : ListBox1)
+        table.push_back(s.toStdString());
+    return QString::fromStdString(::MessageText(table, index));
+}
+
+QString TFormMain::PrintText(int index) const {
+    return index >= 0 && index < ListBox2.size() ? ListBox2[index] : QString();
+}
+
+void TFormMain::CreateActions() {
+    struct Spec {
+        QAction** action;
+        const char* name;
+        QString category;
+        QString caption;
+        int image;
+        bool enabled;
+        void (TFormMain::*handler)();
+    };
+    const Spec specs[] = {
+        {&ActionFileOpen, "ActionFileOpen", tr("File"), tr("&Open File"), 6, true,
+         &TFormMain::ActionFileOpenExecute},
+        {&ActionFileSave, "ActionFileSave", tr("File"), tr("&Save File"), 8, false,
+         &TFormMain::ActionFileSaveExecute},
+        {&ActionFilePrint, "ActionFilePrint", tr("File"), tr("&Print Report"), 10, false,
+         &TFormMain::ActionFilePrintExecute},
+        {&ActionExit, "ActionExit", tr("File"), tr("E&xit Program"), 12, true,
+         &TFormMain::ActionExitExecute},
+        {&ActionDeviceRead, "ActionDeviceRead", tr("Device"), tr("&Read Device"), 0, true,
+         &TFormMain::ActionDeviceReadExecute},
+        {&ActionDeviceClear, "ActionDeviceClear", tr("Device"), tr("&Clear Measures"), 2, true,
+         &TFormMain::ActionDeviceClearExecute},
+        {&ActionAutoClear, "ActionAutoClear", tr("Device"), tr("&Clear measurements after reading"),
+         4, true, nullptr},
+        {&ActionHelpAbout, "ActionHelpAbout", tr("Help"), tr("A&bout..."), 18, true,
+         &TFormMain::ActionHelpAboutExecute},
+        {&ActionSettingsCompany, "ActionSettingsCompany", tr("Settings"), tr("&Company"), 14, true,
+         &TFormMain::ActionSettingsCompanyExecute},
+        {&ActionSettingsNames, "ActionSettingsNames", tr("Settings"), tr("&Names of operators"), 16,
+         true, &TFormMain::ActionSettingsNamesExecute},
+        {&ActionChangeSens, "ActionChangeSens", tr("Device"), tr("Change Sensor"), 20, true,
+         &TFormMain::ActionChangeSensExecute},
+    };
+    for (const Spec& s : specs) {
+        auto* a = new QAction(ImageListIcon(s.image), s.caption, this);
+        a->setObjectName(QLatin1String(s.name));
+        a->setProperty("category", s.category);
+        a->setProperty("imageIndex", s.image);
+        a->setEnabled(s.enabled);
+        if (s.handler)
+            connect(a, &QAction::triggered, this, s.handler);
+        *s.action = a;
+    }
+    // The tick is the action's own state; menu and CheckBox1 both show it.
+    ActionAutoClear->setCheckable(true);
+    ActionAutoClear->setChecked(false);
+}
+
+void TFormMain::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    UseFaceColour(bar);
+    QMenu* file = bar->addMenu(tr("&File"));
+    file->addAction(ActionFileOpen);
+    file->addAction(ActionFileSave);
+    file->addAction(ActionFilePrint);
+    file->addSeparator();
+    file->addAction(ActionExit);
+    QMenu* device = bar->addMenu(tr("&Device"));
+    device->addAction(ActionDeviceRead);
+    device->addAction(ActionDeviceClear);
+    device->addSeparator();
+    device->addAction(ActionAutoClear);
+    device->addSeparator();
+    device->addAction(ActionChangeSens);
+    QMenu* settings = bar->addMenu(tr("&Settings"));
+    settings->addAction(ActionSettingsCompany);
+    settings->addAction(ActionSettingsNames);
+    QMenu* help = bar->addMenu(tr("&Help"));
+    help->addAction(ActionHelpAbout);
+}
+
+void TFormMain::CreatePanel1() {
+    Panel1 = new QWidget(centralWidget());
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->resize(Panel2Width, Panel1Height);
+    UseFaceColour(Panel1);
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(6, 2, 6, 2);
+    row->setSpacing(4);
+
+    QAction* bound[6] = {ActionDeviceRead, ActionDeviceClear, ActionFileOpen,
+                         ActionFileSave,   ActionFilePrint,   ActionExit};
+    for (int i = 0; i < 6; ++i) {
+        // Bound by hand rather than as default action, so that the hint of
+        // the button survives the action's enabling and disabling.
+        auto* b = new QToolButton(Panel1);
+        b->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
+        QAction* a = bound[i];
+        b->setIcon(a->icon());
+        b->setText(a->iconText());
+        b->setIconSize(QSize(32, 32));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setFixedSize(112, Panel1Height - 6);
+        b->setEnabled(a->isEnabled());
+        connect(b, &QToolButton::clicked, a, &QAction::trigger);
+        connect(a, &QAction::enabledChanged, b, &QWidget::setEnabled);
+        row->addWidget(b);
+        SpeedButtons[i] = b;
+    }
+    SpeedButtons[0]->setToolTip(tr("Read out device measures."));
+    SpeedButtons[1]->setToolTip(tr("Erase measures on device."));
+    row->addStretch(1);
+
+    PrinterOptions = new QGroupBox(tr("Printer Options"), Panel1);
+    PrinterOptions->setObjectName(QStringLiteral("PanelPrinterOptions"));
+    auto* opts = new QHBoxLayout(PrinterOptions);
+    opts->setContentsMargins(8, 2, 8, 2);
+    CheckBox2 = new QCheckBox(tr("Compression Chart"), PrinterOptions);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    CheckBox3 = new QCheckBox(tr("Leakage Chart"), PrinterOptions);
+    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
+    CheckBox4 = new QCheckBox(tr("Print Logo"), PrinterOptions);
+    CheckBox4->setObjectName(QStringLiteral("CheckBox4"));
+    CheckBox4->hide();
+    opts->addWidget(CheckBox2);
+    opts->addWidget(CheckBox3);
+    opts->addWidget(CheckBox4);
+    row->addWidget(PrinterOptions);
+}
+
+void TFormMain::CreatePanel2() {
+    Panel2 = new QWidget(centralWidget());
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->resize(Panel2Width, 600);
+    UseFaceColour(Panel2);
+    auto* col = new QVBoxLayout(Panel2);
+    col->setContentsMargins(12, 10, 12, 10);
+    col->setSpacing(4);
+
+    auto caption = [this](const QString& text) {
+        auto* l = new QLabel(text, Panel2);
+        return l;
+    };
+    auto value = [this](const char* name) {
+        auto* l = new QLabel(Panel2);
+        l->setObjectName(QLatin1String(name));
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setMinimumHeight(20);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return l;
+    };
+
+    col->addWidget(caption(tr("Device S/N:")));
+    LabelDeviceSN = value("LabelDeviceSN");
+    col->addWidget(LabelDeviceSN);
+    col->addWidget(caption(tr("Sensor S/N:")));
+    LabelSensorSN = value("LabelSensorSN");
+    col->addWidget(LabelSensorSN);
+    col->addSpacing(8);
+
+    auto* unitCaption = caption(tr("&Unit"));
+    ComboBoxUnit = new QComboBox(Panel2);
+    ComboBoxUnit->setObjectName(QStringLiteral("ComboBoxUnit"));
+    ComboBoxUnit->addItems({QStringLiteral("bar"), QStringLiteral("kPa"), QStringLiteral("psi")});
+    unitCaption->setBuddy(ComboBoxUnit);
+    col->addWidget(unitCaption);
+    col->addWidget(ComboBoxUnit);
+
+    auto* namesCaption = caption(tr("&Name of operator"));
+    ComboBoxNames = new QComboBox(Panel2);
+    ComboBoxNames->setObjectName(QStringLiteral("ComboBoxNames"));
+    namesCaption->setBuddy(ComboBoxNames);
+    col->addWidget(namesCaption);
+    col->addWidget(ComboBoxNames);
+
+    auto* carCaption = caption(tr("Vehicle / Test piece"));
+    LabeledEditCarID = new QLineEdit(Panel2);
+    LabeledEditCarID->setObjectName(QStringLiteral("LabeledEditCarID"));
+    LabeledEditCarID->setToolTip(tr("Characteristics of the vehicle / test piece."));
+    carCaption->setBuddy(LabeledEditCarID);
+    col->addWidget(carCaption);
+    col->addWidget(LabeledEditCarID);
+    col->addSpacing(8);
+
+    PanelDateTime = new QFrame(Panel2);
+    PanelDateTime->setObjectName(QStringLiteral("PanelDateTime"));
+    static_cast<QFrame*>(PanelDateTime)->setFrameShape(QFrame::StyledPanel);
+    auto* dt = new QVBoxLayout(PanelDateTime);
+    dt->setContentsMargins(6, 4, 6, 4);
+    dt->addWidget(new QLabel(tr("Date and Time:"), PanelDateTime));
+    LabelDateTime = new QLabel(PanelDateTime);
+    LabelDateTime->setObjectName(QStringLiteral("LabelDateTime"));
+    dt->addWidget(LabelDateTime);
+    col->addWidget(PanelDateTime);
+    col->addSpacing(8);
+
+    CheckBox1 = new QCheckBox(ActionAutoClear->text(), Panel2);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    connect(CheckBox1, &QCheckBox::toggled, ActionAutoClear, &QAction::setChecked);
+    connect(ActionAutoClear, &QAction::toggled, CheckBox1, &QCheckBox::setChecked);
+    col->addWidget(CheckBox1);
+    SAYSCheckBox = new QCheckBox(tr("Save what you see"), Panel2);
+    SAYSCheckBox->setObjectName(QStringLiteral("SAYSCheckBox"));
+    SAYSCheckBox->setToolTip(tr("Saves only the selected  Values."));
+    col->addWidget(SAYSCheckBox);
+
+    Image3 = new QLabel(Panel2);
+    Image3->setObjectName(QStringLiteral("Image3"));
+    Image3->setAlignment(Qt::AlignCenter);
+    Image3->setMinimumSize(120, 80);
+    Image3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    col->addWidget(Image3, 1);
+    Image3->installEventFilter(this);
+
+    connect(LabeledEditCarID, &QLineEdit::textEdited, this, &TFormMain::ChangeSomethingAndSave);
+    // Programmatic changes are made under a signal blocker (ShowReport).
+    connect(ComboBoxNames, &QComboBox::currentIndexChanged, this,
+            &TFormMain::ChangeSomethingAndSave);
+    // Choosing an item raises the click, then the change, in this order.
+    connect(ComboBoxUnit, &QComboBox::activated, this, [this] {
+        ComboBoxUnitClick();
+        ComboBoxUnitChange();
+    });
+}
+
+void TFormMain::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    UseFaceColour(bar);
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < 4; ++i) {
+        auto* l = new QLabel(bar);
+        l->setFixedWidth(StatusWidths[i]);
+        l->setAlignment(Qt::AlignCenter);
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(l);
+        statusPanels_[i] = l;
+    }
+    // The language mark of the window texts.
+    statusPanels_[2]->setText(tr("en"));
+}
+
+void TFormMain::SetStatusText(const QString& text) {
+    statusPanels_[3]->setText(text);
+}
+
+QString TFormMain::StatusText(int panel) const {
+    return panel >= 0 && panel < 4 ? statusPanels_[panel]->text() : QString();
+}
+
+void TFormMain::SetTesterActionsEnabled(bool enabled) {
+    ActionDeviceRead->setEnabled(enabled);
+    ActionDeviceClear->setEnabled(enabled);
+    ActionChangeSens->setEnabled(enabled);
+}
+
+void TFormMain::FormCreate() {
+    // 1. The 24 selectors show slot p at position p; no values yet.
+    for (int i = 0; i < 24; ++i) {
+        QSignalBlocker block(selectors_[i]);
+        selectors_[i]->setCurrentIndex(i % 12 + 1);
+    }
+    report_.Reset();
+    // 2. Flags and file name (Reset has cleared them).
+    report_.ValuesRead = false;
+    report_.Unsaved = false;
+    report_.FileName.clear();
+    // 3. Company details.
+    companyDetails_ = ReadCompanyDetails(*settings_);
+    // 4. Operators; the stored selection only when there is any name.
+    operatorNames_ = ReadOperatorNames(*settings_);
+    const MainWindowSettings stored = ReadMainWindowSettings(*settings_);
+    {
+        QSignalBlocker block(ComboBoxNames);
+        ComboBoxNames->clear();
+        for (const std::string& name : operatorNames_)
+            ComboBoxNames->addItem(ToQ(name));
+        if (ComboBoxNames->count() > 0)
+            ComboBoxNames->setCurrentIndex(stored.LastUser);
+    }
+    // 5. Caption and the "(not available)" labels.
+    setWindowTitle(MessageText(0));
+    LabelDateTime->setText(MessageText(2));
+    LabelDeviceSN->setText(MessageText(2));
+    LabelSensorSN->setText(MessageText(2));
+    // 6. Position as stored; it is not checked against the screen.
+    move(stored.X, stored.Y);
+    // 7.
+    LayoutChartArea();
+    // 8.
+    {
+        QSignalBlocker block(ComboBoxUnit);
+        // A damaged entry outside 0..2 would hide every compression bar.
+        ComboBoxUnit->setCurrentIndex(stored.Unit >= 0 && stored.Unit <= 2 ? stored.Unit : 0);
+    }
+    // 9. Copyright and version.
+    statusPanels_[0]->setText(ToQ(GetVersionString(*versionStrings_, 4)));
+    statusPanels_[1]->setText(QStringLiteral("V") + ToQ(GetVersionString(*versionStrings_, 2)));
+    // 10.
+    ActionAutoClear->setChecked(stored.AutoClear);
+    // 11. The result only matters in FinishStartup.
+    testerLink_->Open();
+    // 12. Both series are still empty.
+    RefreshCharts();
+}
+
+void TFormMain::FinishStartup() {
+    if (FormCompany)
+        FormCompany->SetSettings(settings_.get());
+    if (FormNames)
+        FormNames->SetSettings(settings_.get());
+    if (FormChangeSens) {
+        FormChangeSens->SetSettings(settings_.get());
+        FormChangeSens->SetTesterLink(testerLink_.get());
+        FormChangeSens->OnTesterLost = [this] { SetTesterActionsEnabled(false); };
+    }
+    if (FormAbout)
+        FormAbout->SetVersionStrings(versionStrings_.get());
+    if (FormMsg)
+        FormMsg->SetPlacementAnchor(this);
+
+    if (!testerLink_->Open()) {
+        testerLink_->Close();
+        SetTesterActionsEnabled(false);
+    }
+    LoadCompanyLogo(companyDetails_.VerzFirmenlogo);
+}
+
+void TFormMain::DetectTester() {
+    if (testerLink_->Open()) {
+        SetTesterActionsEnabled(true);
+        // Results ignored: a failed request keeps the block's old content.
+        testerLink_->ReadDeviceInfo(report_.DeviceInfo);
+        testerLink_->ReadSensorData(report_.Sensor);
+        testerLink_->ReadDeviceStatus(report_.DeviceStatus);
+        report_.ValuesRead = false;
+    } else {
+        QApplication::beep();
+        testerLink_->Close();
+        SetTesterActionsEnabled(false);
+    }
+}
+
+bool TFormMain::FormCloseQuery() {
+    if (!report_.Unsaved)
+        return true;
+    const int answer = FormMsg->ShowMsg(MessageText(12), mkConfirmation, btnYesNo, true);
+    if (answer == mrYes) {
+        const bool saved = SaveTheFile();
+        CloseFreeBase1();
+        return saved;
+    }
+    // Closing the question without a button keeps the window open.
+    return answer != mrCancel;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    testerLink_->SendControlValue(0);
+    testerLink_->Close();
+    MainWindowSettings values;
+    values.X = x();
+    values.Y = y();
+    values.Unit = ComboBoxUnit->currentIndex();
+    values.AutoClear = ActionAutoClear->isChecked();
+    values.LastUser = ComboBoxNames->currentIndex();
+    WriteMainWindowSettings(*settings_, values);
+    event->accept();
+}
+
+void TFormMain::FormDestroy() {
+    DestroyFreeBase1();
+    operatorNames_.clear();
+    if (FormChangeSens) {
+        FormChangeSens->SetTesterLink(nullptr);
+        FormChangeSens->OnTesterLost = nullptr;
+    }
+    testerLink_.reset();
+    settings_.reset();
+    versionStrings_.reset();
+}
+
+void TFormMain::ActionExitExecute() {
+    close();
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == centralWidget())
+            Panel6Resize();
+        else if (watched == Image3)
+            ShowLogo(logo_);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::ShowLogo(const QImage& picture) {
+    if (&picture != &logo_)
+        logo_ = picture;
+    if (logo_.isNull() || Image3->width() <= 0 || Image3->height() <= 0) {
+        Image3->clear();
+        return;
+    }
+    const QSize box = Image3->size() - QSize(4, 4);
+    QImage shown = logo_;
+    if (shown.width() > box.width() || shown.height() > box.height())
+        shown = shown.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    Image3->setPixmap(QPixmap::fromImage(shown));
+}
+
+MeasurementReport& TFormMain::Report() {
+    report_.CarID = FromQ(LabeledEditCarID->text());
+    report_.Operator = FromQ(ComboBoxNames->currentText());
+    report_.DateandTime = FromQ(LabelDateTime->text());
+    report_.Unit = ComboBoxUnit->currentIndex();
+    for (int p = 0; p < 12; ++p) {
+        report_.CompressionAssignment[p] = selectors_[p]->currentIndex();
+        report_.LeakageAssignment[p] = selectors_[12 + p]->currentIndex();
+    }
+    return report_;
+}
+
+void TFormMain::SetAssignmentSelectors(const std::array<int, 12>& compression,
+                                       const std::array<int, 12>& leakage) {
+    for (int p = 0; p < 12; ++p) {
+        QSignalBlocker a(selectors_[p]);
+        QSignalBlocker b(selectors_[12 + p]);
+        // Values outside 0..12 leave the selector without a selection.
+        selectors_[p]->setCurrentIndex(compression[p] >= 0 && compression[p] <= 12 ? compression[p]
+                                                                                   : -1);
+        selectors_[12 + p]->setCurrentIndex(leakage[p] >= 0 && leakage[p] <= 12 ? leakage[p] : -1);
+    }
+}
+
+void TFormMain::ShowReport() {
+    {
+        QSignalBlocker block(LabeledEditCarID);
+        LabeledEditCarID->setText(ToQ(report_.CarID));
+    }
+    {
+        // The last item of that name, as opening a report searches.
+        QSignalBlocker block(ComboBoxNames);
+        const QString name = ToQ(report_.Operator);
+        int found = -1;
+        for (int i = ComboBoxNames->count() - 1; i >= 0 && found < 0; --i)
+            if (ComboBoxNames->itemText(i) == name)
+                found = i;
+        ComboBoxNames->setCurrentIndex(found);
+    }
+    LabelDateTime->setText(ToQ(report_.DateandTime));
+    {
+        QSignalBlocker block(ComboBoxUnit);
+        ComboBoxUnit->setCurrentIndex(report_.Unit >= 0 && report_.Unit <= 2 ? report_.Unit : -1);
+    }
+    SetAssignmentSelectors(report_.CompressionAssignment, report_.LeakageAssignment);
+}

@@ -1,0 +1,200 @@
+// The main window: the one current report, the tester actions, the two
+// charts with their 24 slot selectors, and the orderly start and close.
+#pragma once
+
+#include "app/main/slot_combo_box.h"
+#include "report/report_model.h"
+#include "settings/settings_file.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+class BarChart;
+class BarSeries;
+class DeviceWatcher;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class QWidget;
+class TesterLink;
+class TFreeBase;
+struct VersionStrings;
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Runs once all six windows exist: hands the shared objects to the
+    // dialogs, looks for the tester and loads the company logo.
+    void FinishStartup();
+
+    // Entry of the main message table (ListBox1); "" outside it. The first
+    // backslash-n becomes a carriage return.
+    QString MessageText(int index) const;
+    // The printed report's table (ListBox2); "" outside it.
+    QString PrintText(int index) const;
+
+    // The report as every reader must see it: the fields the controls show
+    // (CarID, Operator, DateandTime, Unit, both assignments) are taken from
+    // the controls first. After changing those fields call ShowReport().
+    MeasurementReport& Report();
+    // Puts CarID, Operator, DateandTime, Unit and both assignments of the
+    // report into the controls without raising their change handlers.
+    void ShowReport();
+
+    // Rebuilds both chart series from the report; both must be empty.
+    void RefreshCharts();
+    // Sizes the chart area and places selectors and number labels.
+    void LayoutChartArea();
+    // Empties both series (every caller of RefreshCharts but start-up).
+    void ClearSeries();
+
+    // Status bar panel 3: the last short outcome.
+    void SetStatusText(const QString& text);
+    QString StatusText(int panel) const;
+
+    // Enables or disables Read Device, Clear Measures and Change Sensor.
+    void SetTesterActionsEnabled(bool enabled);
+
+    TesterLink* Link() const { return testerLink_.get(); }
+    SettingsFile* Settings() const { return settings_.get(); }
+    CompanyDetails& Company() { return companyDetails_; }
+    OperatorNames& Operators() { return operatorNames_; }
+    const VersionStrings* Versions() const { return versionStrings_.get(); }
+
+    // The 24 selectors: 0..11 compression positions 1..12, 12..23 leakage.
+    const std::array<SlotComboBox*, 24>& Selectors() const { return selectors_; }
+    // The number label under selector i (same order as Selectors()).
+    QLabel* NumberLabel(int i) const { return numberLabels_[i]; }
+
+    // Actions.
+    QAction* ActionFileOpen = nullptr;
+    QAction* ActionFileSave = nullptr;
+    QAction* ActionFilePrint = nullptr;
+    QAction* ActionExit = nullptr;
+    QAction* ActionDeviceRead = nullptr;
+    QAction* ActionDeviceClear = nullptr;
+    QAction* ActionAutoClear = nullptr;
+    QAction* ActionHelpAbout = nullptr;
+    QAction* ActionSettingsCompany = nullptr;
+    QAction* ActionSettingsNames = nullptr;
+    QAction* ActionChangeSens = nullptr;
+
+    // Panels and controls, by their form names.
+    QWidget* Panel1 = nullptr; // tool bar
+    QWidget* Panel2 = nullptr; // left column
+    QFrame* Panel6 = nullptr;  // chart area
+    QWidget* Panel3 = nullptr; // compression part
+    QWidget* Panel5 = nullptr; // leakage part
+    std::array<QToolButton*, 6> SpeedButtons{};
+    QGroupBox* PrinterOptions = nullptr;
+    QCheckBox* CheckBox1 = nullptr; // automatic clearing
+    QCheckBox* CheckBox2 = nullptr; // print the compression chart
+    QCheckBox* CheckBox3 = nullptr; // print the leakage chart
+    QCheckBox* CheckBox4 = nullptr; // print the logo (hidden)
+    QCheckBox* SAYSCheckBox = nullptr;
+    QLabel* LabelDeviceSN = nullptr;
+    QLabel* LabelSensorSN = nullptr;
+    QComboBox* ComboBoxUnit = nullptr;
+    QComboBox* ComboBoxNames = nullptr;
+    QLineEdit* LabeledEditCarID = nullptr;
+    QWidget* PanelDateTime = nullptr;
+    QLabel* LabelDateTime = nullptr;
+    QLabel* Image3 = nullptr;
+    QLabel* LabelCompression = nullptr;
+    QLabel* LabelUnit = nullptr;
+    QLabel* Label43 = nullptr;
+    QLabel* LabelLeakage = nullptr;
+    QLabel* LabelLeak = nullptr;
+    QLabel* LabelCylinder1 = nullptr;
+    QLabel* LabelCylinder2 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    BarChart* DiagKomp = nullptr;
+    BarChart* DiagLeak = nullptr;
+    BarSeries* KompressSerie = nullptr;
+    BarSeries* VerlustSerie = nullptr;
+    QStringList ListBox1; // main message table
+    QStringList ListBox2; // printed report table
+
+    // The logo shown in Image3 (the default picture when none loads).
+    const QImage& LogoPicture() const { return logo_; }
+
+public slots:
+    // Device-change notice: looks for the tester again.
+    void DetectTester();
+
+    void ActionFileOpenExecute();
+    void ActionFileSaveExecute();
+    void ActionFilePrintExecute();
+    void ActionExitExecute();
+    void ActionDeviceReadExecute();
+    void ActionDeviceClearExecute();
+    void ActionAutoClearExecute();
+    void ActionHelpAboutExecute();
+    void ActionSettingsCompanyExecute();
+    void ActionSettingsNamesExecute();
+    void ActionChangeSensExecute();
+
+    void ComboBoxCom1CloseUp();
+    void ChangeSomethingAndSave();
+    void ComboBoxUnitClick();
+    void ComboBoxUnitChange();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreatePanel1();
+    void CreatePanel2();
+    void CreateChartArea();
+    void CreateStatusBar();
+    void FillMessageTables();
+    void FormCreate();
+    // Returns whether the window may close (the unsaved-report question).
+    bool FormCloseQuery();
+    void FormDestroy();
+    void Panel6Resize();
+    void LayoutChartPart(QWidget* panel, BarChart* chart, int chartTop, int bottomMargin,
+                         int firstSelector, QLabel* cylinderLabel, int cylinderBottom);
+    void SetAssignmentSelectors(const std::array<int, 12>& compression,
+                                const std::array<int, 12>& leakage);
+    void ShowLogo(const QImage& picture);
+
+    // Report files (main_window_file.cpp): FreeBase1 is created with the
+    // window and is active only during one open or save.
+    void CreateFreeBase1();
+    void DestroyFreeBase1();
+    void CloseFreeBase1();
+    bool SaveTheFile();
+    // The company logo (main_window_dialogs.cpp).
+    void LoadCompanyLogo(const std::string& path);
+
+    MeasurementReport report_;
+    std::unique_ptr<SettingsFile> settings_;
+    std::unique_ptr<TesterLink> testerLink_;
+    CompanyDetails companyDetails_;
+    OperatorNames operatorNames_;
+    std::unique_ptr<VersionStrings> versionStrings_;
+    TFreeBase* FreeBase1 = nullptr;
+    DeviceWatcher* deviceWatcher_ = nullptr;
+    std::array<SlotComboBox*, 24> selectors_{};
+    std::array<QLabel*, 24> numberLabels_{};
+    std::array<QLabel*, 4> statusPanels_{};
+    QImage logo_;
+};
+
+extern TFormMain* FormMain;

@@ -1,0 +1,94 @@
+// Reading and clearing the tester.
+#include "app/main/main_window.h"
+
+#include "device/tester_link.h"
+#include "dialogs/form_msg.h"
+#include "text/cp1252.h"
+#include "text/date_format.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLocale>
+
+namespace {
+
+char LocaleDecimalChar() {
+    const QString s = QLocale().decimalPoint();
+    const char c = s.isEmpty() ? '\0' : s.at(0).toLatin1();
+    return c != '\0' ? c : '.';
+}
+
+} // namespace
+
+void TFormMain::ActionDeviceReadExecute() {
+    // A read that stops here leaves the report, the flags and the charts alone.
+    if (!testerLink_->IsOpen()) {
+        FormMsg->ShowMsg(MessageText(3), mkError, btnCancel, true);
+        return;
+    }
+    MeasurementBlock block;
+    if (!testerLink_->ReadMeasurements(block)) {
+        FormMsg->ShowMsg(MessageText(6), mkError, btnCancel, true);
+        return;
+    }
+    if (block.AllNegative()) {
+        FormMsg->ShowMsg(MessageText(5), mkInformation, btnOk, true);
+        return;
+    }
+
+    // Values, default assignments, flags; the time is stamped at the end.
+    report_.TakeReading(block, report_.DateandTime);
+    SetAssignmentSelectors(report_.CompressionAssignment, report_.LeakageAssignment);
+    SetStatusText(MessageText(4));
+    report_.ValuesRead = true;
+    report_.Unsaved = true;
+
+    // The erase comes before the device information requests.
+    if (ActionAutoClear->isChecked() &&
+        FormMsg->ShowMsg(MessageText(30), mkWarning, btnOkCancel, true) == mrOk)
+        ActionDeviceClearExecute();
+
+    if (testerLink_->ReadDeviceInfo(report_.DeviceInfo))
+        LabelDeviceSN->setText(
+            QString::fromStdString(Cp1252ToUtf8(report_.DeviceInfo.SerialText())));
+    else
+        LabelDeviceSN->setText(MessageText(1));
+    if (testerLink_->ReadSensorData(report_.Sensor))
+        LabelSensorSN->setText(QString::fromStdString(Cp1252ToUtf8(report_.Sensor.SerialText())));
+    else
+        LabelSensorSN->setText(MessageText(1));
+    testerLink_->ReadDeviceStatus(report_.DeviceStatus);
+    // From whatever the blocks hold now, failed requests included.
+    report_.DeriveTexts(LocaleDecimalChar());
+
+    ActionFileSave->setEnabled(true);
+    ActionFilePrint->setEnabled(true);
+    CheckBox2->setChecked(true);
+    CheckBox3->setChecked(true);
+    CheckBox4->setChecked(true);
+
+    setWindowTitle(MessageText(0));
+    report_.FileName.clear();
+    report_.DateandTime = FormatReportDateTime(LocalNow(), CurrentDateFormats());
+    LabelDateTime->setText(QString::fromStdString(Cp1252ToUtf8(report_.DateandTime)));
+
+    ClearSeries();
+    RefreshCharts();
+}
+
+void TFormMain::ActionDeviceClearExecute() {
+    if (!report_.ValuesRead &&
+        FormMsg->ShowMsg(MessageText(7), mkConfirmation, btnYesNo, true) != mrYes)
+        return;
+    if (!testerLink_->IsOpen())
+        return;
+    if (testerLink_->EraseMeasurements())
+        SetStatusText(MessageText(8));
+    else
+        FormMsg->ShowMsg(MessageText(9), mkError, btnOk, true);
+}
+
+void TFormMain::ActionAutoClearExecute() {
+    ActionAutoClear->toggle();
+}

@@ -1,0 +1,16 @@
+// The action pictures, the program's own cursor and the cursor table.
+#pragma once
+
+#include <QCursor>
+#include <QIcon>
+#include <QMap>
+
+// Picture number `index` of the main window's image list (0, 2, ... 20).
+QIcon ImageListIcon(int index);
+
+// The cursor "CURKALDORIAN".
+QCursor KaldorianCursor();
+inline constexpr int CursorKaldorian = -5;
+
+// The program's cursor table by index; negative indexes are the program's own.
+QMap<int, QCursor>& ScreenCursors();

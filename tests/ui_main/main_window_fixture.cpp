@@ -1,0 +1,109 @@
+#include "tests/ui_main/main_window_fixture.h"
+
+#include "app/main/start_up.h"
+#include "dialogs/form_msg.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+DialogAnswerer::DialogAnswerer() {
+    timer_.setInterval(20);
+    connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::Poll);
+    timer_.start();
+}
+
+void DialogAnswerer::Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal != FormMsg || !FormMsg->isVisible())
+        return;
+    ShownMessage m;
+    m.Text = FormMsg->Label1()->text();
+    m.Caption = FormMsg->windowTitle();
+    const std::pair<int, const char*> names[] = {
+        {mrOk, "OK"}, {mrCancel, "Cancel"}, {mrYes, "Yes"}, {mrNo, "No"}};
+    for (const auto& [result, name] : names)
+        if (!FormMsg->Button(result)->isHidden())
+            m.Buttons << QLatin1String(name);
+    if (answers_.empty()) {
+        ++unexpected_;
+        m.Answer = -1;
+        shown_ << m;
+        FormMsg->close();
+        return;
+    }
+    m.Answer = answers_.front();
+    answers_.pop_front();
+    shown_ << m;
+    if (m.Answer == 0)
+        FormMsg->close();
+    else
+        FormMsg->Button(m.Answer)->click();
+}
+
+MainWindowFixture::MainWindowFixture() {
+    qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("VRX310_SIM_STATE", dir_.filePath(QStringLiteral("sim.state")).toLocal8Bit());
+    qputenv("VRX310_SIM_LOG", dir_.filePath(QStringLiteral("requests.log")).toLocal8Bit());
+    answerer_ = std::make_unique<DialogAnswerer>();
+}
+
+MainWindowFixture::~MainWindowFixture() {
+    Stop();
+}
+
+void MainWindowFixture::WriteState(const QString& text) {
+    QFile f(dir_.filePath(QStringLiteral("sim.state")));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(text.toUtf8());
+}
+
+QString MainWindowFixture::SettingsPath() const {
+    return dir_.filePath(QStringLiteral("config/VRX310.ini"));
+}
+
+void MainWindowFixture::WriteSettings(const QString& text) {
+    QDir().mkpath(dir_.filePath(QStringLiteral("config")));
+    QFile f(SettingsPath());
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(text.toLatin1());
+}
+
+bool MainWindowFixture::SettingsExist() const {
+    return QFile::exists(SettingsPath());
+}
+
+QStringList MainWindowFixture::Requests() const {
+    QFile f(dir_.filePath(QStringLiteral("requests.log")));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void MainWindowFixture::ClearRequests() {
+    QFile::remove(dir_.filePath(QStringLiteral("requests.log")));
+}
+
+void MainWindowFixture::Start() {
+    CreateWindows();
+    FormMain->FinishStartup();
+    FormMain->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FormMain));
+}
+
+void MainWindowFixture::Stop() {
+    if (FormMain)
+        DestroyWindows();
+}
+
+QString StateValues(const QList<int>& compression, const QList<int>& leakage) {
+    auto line = [](const char* key, const QList<int>& values) {
+        QStringList parts;
+        for (int i = 0; i < 12; ++i)
+            parts << QString::number(i < values.size() ? values[i] : -1);
+        return QStringLiteral("%1=%2\n").arg(QLatin1String(key), parts.join(QLatin1Char(' ')));
+    };
+    return line("compression", compression) + line("leakage", leakage);
+}

@@ -1,0 +1,70 @@
+// Runs the real main window on the simulated tester, with a fresh settings
+// folder, state file and request log per test, and answers the message
+// dialog the way a user would.
+#pragma once
+
+#include "app/main/main_window.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+
+// One shown message: its text, caption and which buttons were offered.
+struct ShownMessage {
+    QString Text;
+    QString Caption;
+    QStringList Buttons; // "OK", "Cancel", "Yes", "No" as shown
+    int Answer = 0;
+};
+
+// Presses the button of each message dialog as it appears, from a queue of
+// modal results; 0 closes the dialog with its close box. A dialog that
+// nobody expected is closed and recorded, so a test never hangs on one.
+class DialogAnswerer : public QObject {
+public:
+    DialogAnswerer();
+    void Expect(int modalResult) { answers_.push_back(modalResult); }
+    const QList<ShownMessage>& Shown() const { return shown_; }
+    int Unexpected() const { return unexpected_; }
+    int Pending() const { return static_cast<int>(answers_.size()); }
+
+private:
+    void Poll();
+    QTimer timer_;
+    std::deque<int> answers_;
+    QList<ShownMessage> shown_;
+    int unexpected_ = 0;
+};
+
+class MainWindowFixture {
+public:
+    MainWindowFixture();
+    ~MainWindowFixture();
+
+    // Simulator state lines ("compression=..."); empty: the default tester.
+    void WriteState(const QString& text);
+    void WriteSettings(const QString& text);
+    QString SettingsPath() const;
+    bool SettingsExist() const;
+    // Requests the program wrote to the tester, one per line ("40 00").
+    QStringList Requests() const;
+    void ClearRequests();
+
+    // Start-up as the program does it: the six windows, FinishStartup, show.
+    void Start();
+    void Stop();
+
+    DialogAnswerer& Answers() { return *answerer_; }
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<DialogAnswerer> answerer_;
+};
+
+// The 24 values of a state file: compression then leakage, -1 for the rest.
+QString StateValues(const QList<int>& compression, const QList<int>& leakage);
