@@ -279,7 +279,8 @@ void TFormMain::CreatePanel1() {
         b->setIconSize(QSize(32, 32));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setAutoRaise(true);
-        b->setFixedSize(112, Panel1Height - 6);
+        b->setFixedHeight(Panel1Height - 6);
+        b->setMinimumWidth(100);
         b->setEnabled(a->isEnabled());
         connect(b, &QToolButton::clicked, a, &QAction::trigger);
         connect(a, &QAction::enabledChanged, b, &QWidget::setEnabled);

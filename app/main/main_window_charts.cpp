@@ -81,7 +81,9 @@ void TFormMain::CreateChartArea() {
     LabelCompression->adjustSize();
     LabelUnit = PlacedLabel(Panel3, tr("Unit:"), 198, 17);
     LabelUnit->setObjectName(QStringLiteral("LabelUnit"));
-    Label43 = PlacedLabel(Panel3, QStringLiteral("---"), 240, 17);
+    // The unit caption follows its label, however long the label reads.
+    Label43 = PlacedLabel(Panel3, QStringLiteral("---"),
+                          std::max(240, LabelUnit->geometry().right() + 8), 17);
     Label43->setObjectName(QStringLiteral("Label43"));
     Label43->setMinimumWidth(40);
     LabelCylinder1 = PlacedLabel(Panel3, tr("Storage / Cylinder"), 9, 239);

@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -32,6 +33,7 @@ private slots:
     void closingWithoutChangesWritesTheSettings();
     void answeringNoClosesAndStopsTheTester();
     void closingTheQuestionKeepsTheWindowOpen();
+    void germanModuleReplacesTheTablesWithTheirIndexes();
 };
 
 void TestStartup::withoutSettingsEverythingHasItsDefault() {
@@ -260,6 +262,39 @@ void TestStartup::closingTheQuestionKeepsTheWindowOpen() {
     QVERIFY(FormMain->Link()->IsOpen());
     QVERIFY(!fx.SettingsExist());
     QVERIFY(FormMain->Report().Unsaved);
+}
+
+void TestStartup::germanModuleReplacesTheTablesWithTheirIndexes() {
+#ifndef VRX_GERMAN_MODULE
+    QSKIP("the German module is not built");
+#else
+    QStringList english;
+    {
+        MainWindowFixture fx;
+        fx.Start();
+        english = FormMain->ListBox1 + FormMain->ListBox2;
+    }
+    QTranslator german;
+    QVERIFY(german.load(QStringLiteral(VRX_GERMAN_MODULE)));
+    QCoreApplication::installTranslator(&german);
+    MainWindowFixture fx;
+    fx.Start();
+    QCoreApplication::removeTranslator(&german);
+    QCOMPARE(FormMain->StatusText(2), QStringLiteral("de"));
+    QCOMPARE(FormMain->MessageText(3), QStringLiteral("Kein VRX-310 angeschlossen!"));
+    QCOMPARE(FormMain->MessageText(33), QStringLiteral("Zyl.-Nr."));
+    QCOMPARE(FormMain->PrintText(8), QStringLiteral("Softwarestand: "));
+    QCOMPARE(FormMain->ActionDeviceRead->text(), QStringLiteral("Ger\u00e4t &auslesen"));
+    QCOMPARE(FormMain->windowTitle(), FormMain->MessageText(0));
+    // Same indexes; every entry but "." and the empty one is German.
+    const QStringList tables = FormMain->ListBox1 + FormMain->ListBox2;
+    QCOMPARE(FormMain->ListBox1.size(), 34);
+    QCOMPARE(tables.size(), english.size());
+    for (int i = 0; i < tables.size(); ++i) {
+        const bool same = i == 15 || i == 31;
+        QVERIFY2((tables[i] == english[i]) == same, qPrintable(english[i]));
+    }
+#endif
 }
 
 QTEST_MAIN(TestStartup)
