@@ -348,7 +348,6 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
     FileHeader h;
     h.HeaderSize = GetU16(data + 4);
     h.Version = GetU16(data + 6);
-    h.Reserved = GetU16(data + 8);
     if (!((h.Version == 1 && h.HeaderSize == 64) || (h.Version == 2 && h.HeaderSize == 80))) {
         return false;
     }
@@ -356,6 +355,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
     if (size < dataStart) {
         return false;
     }
+    h.Reserved = GetU16(data + 8);
     h.Created = std::bit_cast<double>(GetU64(data + 10));
     h.LastChanged = std::bit_cast<double>(GetU64(data + 18));
     std::memcpy(h.Info, data + InfoOffset, InfoBytes);
