@@ -129,6 +129,36 @@ bool FitsInt32(std::size_t n) {
     return n <= static_cast<std::size_t>(INT32_MAX);
 }
 
+struct ImageCounts {
+    std::int64_t Bytes = 66;  // header, top-level end, file end
+    std::int64_t Records = 1; // index records: the top-level end so far
+};
+
+// The size of a version 1 image and the number of index records.
+ImageCounts CountImage(const TFBRoot* root) {
+    ImageCounts c;
+    std::vector<const TFBEntry*> levels{root};
+    const TFBEntry* e = root->Children;
+    while (!levels.empty()) {
+        if (e == nullptr) {
+            e = levels.back()->Next;
+            levels.pop_back();
+            continue;
+        }
+        c.Bytes += 9 + static_cast<std::int64_t>(e->Name.size()) + ValueSize(e);
+        ++c.Records;
+        if (e->EntryType == TFBEntryType::node) {
+            ++c.Bytes; // its level end
+            ++c.Records;
+            levels.push_back(e);
+            e = e->FirstChild();
+            continue;
+        }
+        e = e->Next;
+    }
+    return c;
+}
+
 } // namespace
 
 void TFreeBase::CRC32(const void* Data, std::size_t Length, std::uint32_t& Crc) {
@@ -159,33 +189,10 @@ std::int64_t TFreeBase::ExpectedFileSize() const {
     if (!active_ || !root_) {
         return 0;
     }
-    std::int64_t size = 66;
-    std::int64_t records = 1;
-    std::vector<const TFBEntry*> levels{root_.get()};
-    const TFBEntry* e = root_->Children;
-    while (!levels.empty()) {
-        if (e == nullptr) {
-            e = levels.back()->Next;
-            levels.pop_back();
-            continue;
-        }
-        size += 9 + static_cast<std::int64_t>(e->Name.size()) + ValueSize(e);
-        ++records;
-        if (e->EntryType == TFBEntryType::node) {
-            ++size; // its level end
-            ++records;
-            levels.push_back(e);
-            e = e->FirstChild();
-            continue;
-        }
-        e = e->Next;
-    }
+    const ImageCounts counts = CountImage(root_.get());
     const bool v2 = saveAsVersion_ == TSaveAsVersion::Version2 ||
                     (saveAsVersion_ == TSaveAsVersion::current && header_.Version == 2);
-    if (v2) {
-        size += 20 + 5 * records;
-    }
-    return size;
+    return counts.Bytes + (v2 ? 20 + 5 * counts.Records : 0);
 }
 
 bool TFreeBase::BuildImage(std::string& out) {
@@ -211,7 +218,9 @@ bool TFreeBase::BuildImage(std::string& out) {
     header_.Info[root_->Name.size()] = 0; // bytes after the zero stay as they were
     header_.Tag = root_->Tag;
 
+    // Room for an image like the last one: growing a large one costs copies.
     out.clear();
+    out.reserve(imageSizeHint_ + imageSizeHint_ / 8);
     out.resize(HeaderBytes);
     auto* h = reinterpret_cast<std::uint8_t*>(out.data());
     std::memcpy(h, Signature, 4);
@@ -337,6 +346,7 @@ bool TFreeBase::SaveData() {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    imageSizeHint_ = image.size();
     return file.Write(image.data(), image.size()) && file.Commit();
 }
 
@@ -501,6 +511,7 @@ bool TFreeBase::LoadData() {
     }
     if (ok) {
         currentFileSize_ = static_cast<std::int64_t>(file.size());
+        imageSizeHint_ = file.size();
     }
     return ok;
 }

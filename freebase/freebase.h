@@ -278,4 +278,5 @@ private:
     FileHeader header_;
     CheckBlock check_;
     std::unique_ptr<TFBRoot> root_;
+    std::size_t imageSizeHint_ = 0; // size of the last file loaded or saved
 };
