@@ -4,6 +4,7 @@
 
 #include "app/main/bar_chart.h"
 #include "app/main/main_window_icons.h"
+#include "app/main/window_text.h"
 #include "device/tester_link.h"
 #include "dialogs/form_about.h"
 #include "dialogs/form_change_sens.h"
@@ -12,7 +13,6 @@
 #include "dialogs/form_names.h"
 #include "platform/device_watcher.h"
 #include "platform/version_info.h"
-#include "text/cp1252.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,13 +40,6 @@ constexpr int BorderWidth = 10;
 constexpr int Panel1Height = 63;
 constexpr int Panel2Width = 370;
 constexpr int StatusWidths[4] = {230, 100, 40, 200};
-
-QString ToQ(const std::string& bytes) {
-    return QString::fromStdString(Cp1252ToUtf8(bytes));
-}
-std::string FromQ(const QString& text) {
-    return Utf8ToCp1252(text.toStdString());
-}
 
 // The form's type face: Tahoma where installed, else the closest sans face.
 QFont FormFont() {
@@ -81,7 +74,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     // Owned objects, before any control exists.
     settings_ = std::make_unique<SettingsFile>(SettingsFilePath());
     testerLink_ = std::make_unique<TesterLink>("AtUsbHid", [this](const std::string& message) {
-        QMessageBox::warning(this, QApplication::applicationDisplayName(), ToQ(message));
+        QMessageBox::warning(this, QApplication::applicationDisplayName(), DiskToQ(message));
     });
     operatorNames_.clear();
     versionStrings_ = std::make_unique<VersionStrings>(std::string());
@@ -430,6 +423,13 @@ QString TFormMain::StatusText(int panel) const {
     return panel >= 0 && panel < 4 ? statusPanels_[panel]->text() : QString();
 }
 
+void TFormMain::SetOperatorItems() {
+    QSignalBlocker block(ComboBoxNames);
+    ComboBoxNames->clear();
+    for (const std::string& name : operatorNames_)
+        ComboBoxNames->addItem(DiskToQ(name));
+}
+
 void TFormMain::SetTesterActionsEnabled(bool enabled) {
     ActionDeviceRead->setEnabled(enabled);
     ActionDeviceClear->setEnabled(enabled);
@@ -452,13 +452,10 @@ void TFormMain::FormCreate() {
     // 4. Operators; the stored selection only when there is any name.
     operatorNames_ = ReadOperatorNames(*settings_);
     const MainWindowSettings stored = ReadMainWindowSettings(*settings_);
-    {
+    SetOperatorItems();
+    if (ComboBoxNames->count() > 0) {
         QSignalBlocker block(ComboBoxNames);
-        ComboBoxNames->clear();
-        for (const std::string& name : operatorNames_)
-            ComboBoxNames->addItem(ToQ(name));
-        if (ComboBoxNames->count() > 0)
-            ComboBoxNames->setCurrentIndex(stored.LastUser);
+        ComboBoxNames->setCurrentIndex(stored.LastUser);
     }
     // 5. Caption and the "(not available)" labels.
     setWindowTitle(MessageText(0));
@@ -476,8 +473,8 @@ void TFormMain::FormCreate() {
         ComboBoxUnit->setCurrentIndex(stored.Unit >= 0 && stored.Unit <= 2 ? stored.Unit : 0);
     }
     // 9. Copyright and version.
-    statusPanels_[0]->setText(ToQ(GetVersionString(*versionStrings_, 4)));
-    statusPanels_[1]->setText(QStringLiteral("V") + ToQ(GetVersionString(*versionStrings_, 2)));
+    statusPanels_[0]->setText(DiskToQ(GetVersionString(*versionStrings_, 4)));
+    statusPanels_[1]->setText(QStringLiteral("V") + DiskToQ(GetVersionString(*versionStrings_, 2)));
     // 10.
     ActionAutoClear->setChecked(stored.AutoClear);
     // 11. The result only matters in FinishStartup.
@@ -528,9 +525,9 @@ bool TFormMain::FormCloseQuery() {
         return true;
     const int answer = FormMsg->ShowMsg(MessageText(12), mkConfirmation, btnYesNo, true);
     if (answer == mrYes) {
-        const bool saved = SaveTheFile();
-        CloseFreeBase1();
-        return saved;
+        // As "&Save File": saved only when the file was really written.
+        ActionFileSaveExecute();
+        return !report_.Unsaved;
     }
     // Closing the question without a button keeps the window open.
     return answer != mrCancel;
@@ -594,9 +591,9 @@ void TFormMain::ShowLogo(const QImage& picture) {
 }
 
 MeasurementReport& TFormMain::Report() {
-    report_.CarID = FromQ(LabeledEditCarID->text());
-    report_.Operator = FromQ(ComboBoxNames->currentText());
-    report_.DateandTime = FromQ(LabelDateTime->text());
+    report_.CarID = QToDisk(LabeledEditCarID->text());
+    report_.Operator = QToDisk(ComboBoxNames->currentText());
+    report_.DateandTime = QToDisk(LabelDateTime->text());
     report_.Unit = ComboBoxUnit->currentIndex();
     for (int p = 0; p < 12; ++p) {
         report_.CompressionAssignment[p] = selectors_[p]->currentIndex();
@@ -620,19 +617,19 @@ void TFormMain::SetAssignmentSelectors(const std::array<int, 12>& compression,
 void TFormMain::ShowReport() {
     {
         QSignalBlocker block(LabeledEditCarID);
-        LabeledEditCarID->setText(ToQ(report_.CarID));
+        LabeledEditCarID->setText(DiskToQ(report_.CarID));
     }
     {
         // The last item of that name, as opening a report searches.
         QSignalBlocker block(ComboBoxNames);
-        const QString name = ToQ(report_.Operator);
+        const QString name = DiskToQ(report_.Operator);
         int found = -1;
         for (int i = ComboBoxNames->count() - 1; i >= 0 && found < 0; --i)
             if (ComboBoxNames->itemText(i) == name)
                 found = i;
         ComboBoxNames->setCurrentIndex(found);
     }
-    LabelDateTime->setText(ToQ(report_.DateandTime));
+    LabelDateTime->setText(DiskToQ(report_.DateandTime));
     {
         QSignalBlocker block(ComboBoxUnit);
         ComboBoxUnit->setCurrentIndex(report_.Unit >= 0 && report_.Unit <= 2 ? report_.Unit : -1);

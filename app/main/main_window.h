@@ -64,6 +64,9 @@ public:
     void SetStatusText(const QString& text);
     QString StatusText(int panel) const;
 
+    // Fills the operator selector from Operators(), nothing selected.
+    void SetOperatorItems();
+
     // Enables or disables Read Device, Clear Measures and Change Sensor.
     void SetTesterActionsEnabled(bool enabled);
 

@@ -2,6 +2,7 @@
 // labels, the chart refresh and the layout that keeps them together.
 #include "app/main/bar_chart.h"
 #include "app/main/main_window.h"
+#include "app/main/window_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -37,15 +37,6 @@ QColor PositionColour(int p) {
     return QColor(112 + 13 * (p - 1), 37, 29);
 }
 const QColor PlaceholderColour(12, 38, 29);
-
-QChar LocaleDecimalPoint() {
-    const QString s = QLocale().decimalPoint();
-    return s.isEmpty() ? QLatin1Char('.') : s.at(0);
-}
-QChar LocaleGroupSeparator() {
-    const QString s = QLocale().groupSeparator();
-    return s.isEmpty() ? QLatin1Char(',') : s.at(0);
-}
 
 QLabel* PlacedLabel(QWidget* parent, const QString& text, int x, int y) {
     auto* l = new QLabel(text, parent);

@@ -1,21 +1,19 @@
 // Reading and clearing the tester.
 #include "app/main/main_window.h"
 
+#include "app/main/window_text.h"
 #include "device/tester_link.h"
 #include "dialogs/form_msg.h"
-#include "text/cp1252.h"
 #include "text/date_format.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLocale>
 
 namespace {
 
 char LocaleDecimalChar() {
-    const QString s = QLocale().decimalPoint();
-    const char c = s.isEmpty() ? '\0' : s.at(0).toLatin1();
+    const char c = LocaleDecimalPoint().toLatin1();
     return c != '\0' ? c : '.';
 }
 
@@ -50,12 +48,11 @@ void TFormMain::ActionDeviceReadExecute() {
         ActionDeviceClearExecute();
 
     if (testerLink_->ReadDeviceInfo(report_.DeviceInfo))
-        LabelDeviceSN->setText(
-            QString::fromStdString(Cp1252ToUtf8(report_.DeviceInfo.SerialText())));
+        LabelDeviceSN->setText(DiskToQ(report_.DeviceInfo.SerialText()));
     else
         LabelDeviceSN->setText(MessageText(1));
     if (testerLink_->ReadSensorData(report_.Sensor))
-        LabelSensorSN->setText(QString::fromStdString(Cp1252ToUtf8(report_.Sensor.SerialText())));
+        LabelSensorSN->setText(DiskToQ(report_.Sensor.SerialText()));
     else
         LabelSensorSN->setText(MessageText(1));
     testerLink_->ReadDeviceStatus(report_.DeviceStatus);
@@ -71,7 +68,7 @@ void TFormMain::ActionDeviceReadExecute() {
     setWindowTitle(MessageText(0));
     report_.FileName.clear();
     report_.DateandTime = FormatReportDateTime(LocalNow(), CurrentDateFormats());
-    LabelDateTime->setText(QString::fromStdString(Cp1252ToUtf8(report_.DateandTime)));
+    LabelDateTime->setText(DiskToQ(report_.DateandTime));
 
     ClearSeries();
     RefreshCharts();
