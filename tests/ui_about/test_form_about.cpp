@@ -96,12 +96,7 @@ private slots:
         QCOMPARE(l.cursor().shape(), Qt::PointingHandCursor);
         const bool tahoma = QFontDatabase::families().contains(QStringLiteral("Tahoma"));
         QCOMPARE(l.font().family(), tahoma ? QStringLiteral("Tahoma") : QStringLiteral("Arial"));
-        QCOMPARE(l.URLType(), utCustom);
-        QVERIFY(l.DetectMouse());
-        QVERIFY(l.ShowUrlHint());
-        QVERIFY(l.UnderlineOnEnter());
         QVERIFY(!l.font().underline());
-        QCOMPARE(l.CreateUrl(), QString());
     }
 
     void createUrl_data() {
@@ -176,36 +171,6 @@ private slots:
                                        << "" << none << ""
                                        << ""
                                        << "callto:123";
-        QTest::newRow("file") << int(utFile) << ""
-                              << "x"
-                              << "" << none << ""
-                              << ""
-                              << "file://x";
-        QTest::newRow("gopher") << int(utGopher) << ""
-                                << "x"
-                                << "" << none << ""
-                                << ""
-                                << "gopher://x";
-        QTest::newRow("https") << int(utHttps) << ""
-                               << "x"
-                               << "" << none << ""
-                               << ""
-                               << "https://x";
-        QTest::newRow("news") << int(utNews) << ""
-                              << "x"
-                              << "" << none << ""
-                              << ""
-                              << "news:x";
-        QTest::newRow("telnet") << int(utTelnet) << ""
-                                << "x"
-                                << "" << none << ""
-                                << ""
-                                << "telnet:x";
-        QTest::newRow("wais") << int(utWais) << ""
-                              << "x"
-                              << "" << none << ""
-                              << ""
-                              << "wais:x";
     }
 
     void createUrl() {
