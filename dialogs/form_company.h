@@ -3,7 +3,13 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QStringList>
 
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
 class SettingsFile;
 struct CompanyDetails;
 
@@ -16,10 +22,50 @@ public:
     // Shows the dialog on details; true (details changed) when accepted.
     bool EditCompany(CompanyDetails& details);
     // The picture shown when no logo file loads.
-    QImage DefaultPicture() const;
+    QImage DefaultPicture() const { return Image1; }
+
+    // The dialog's message table, localisable.
+    QStringList MessageTable() const;
+    // Whether the logo path shown was just loaded and may be stored.
+    bool LogoValid() const { return logoValid_; }
+    // The picture FirmenlogoPic shows, unscaled.
+    const QImage& LogoPicture() const { return logo_; }
+
+    // Controls, by their form names.
+    QLineEdit* LabeledEditName = nullptr;
+    QLineEdit* LabeledEditStreet = nullptr;
+    QLineEdit* LabeledEditCity = nullptr;
+    QLineEdit* LabeledEditPhone = nullptr;
+    QLineEdit* LabeledEditFax = nullptr;
+    QLineEdit* LabeledEditEmail = nullptr;
+    QLineEdit* LabeledEditWebsite = nullptr;
+    QLineEdit* LabeledEditFirmenlogo = nullptr;
+    QLabel* FirmenlogoPic = nullptr;
+    QToolButton* VerzAuftruf = nullptr;
+    QPushButton* BitBtn1 = nullptr; // OK
+    QPushButton* BitBtn2 = nullptr; // Cancel
+    // The logo file dialog; kept for the run so it remembers its folder.
+    QFileDialog* OpenPictureDialog1 = nullptr;
+
+public slots:
+    void VerzAuftrufClick();
+    // Escape and the title-bar close box cancel (2).
+    void reject() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
+    void RetranslateUi();
+    // Loads path into FirmenlogoPic; on failure the picture stays as it was.
+    bool LoadLogo(const QString& path);
+    void ShowLogo(const QImage& picture);
+
     SettingsFile* settings_ = nullptr;
+    QImage Image1; // the default picture
+    QImage logo_;
+    bool logoValid_ = false;
+    QLabel* captions_[8] = {}; // the edits' labels, in field order
 };
 
 extern TFormCompany* FormCompany;
