@@ -2,30 +2,97 @@
 // the tester.
 #pragma once
 
+#include "device/tester_commands.h"
+
 #include <QDialog>
+#include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <string>
 
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
 class SettingsFile;
 class TesterLink;
 
 class TFormChangeSens : public QDialog {
     Q_OBJECT
 public:
+    // How often the sensor read and the sensor write are tried before the
+    // tester counts as lost.
+    static constexpr int Attempts = 3;
+
     explicit TFormChangeSens(QWidget* parent = nullptr);
 
     void SetSettings(SettingsFile* settings) { settings_ = settings; }
     void SetTesterLink(TesterLink* link) { link_ = link; }
+    // The last question before writing (the main window's message 32).
+    void SetConfirmationText(const QString& text) { confirmationText_ = text; }
     // Runs the window until the change is finished or abandoned.
     bool RunSensorChange();
 
     // Called when the tester no longer answers: the main window disables
     // its tester actions.
     std::function<void()> OnTesterLost;
+    // The pauses before and after the write; the tester needs them.
+    std::function<void(int milliseconds)> Pause;
+
+    // The dialog's message table, localisable; entries 1 and 4 are the
+    // language codes "ENG" or "DEU".
+    QStringList MessageTable() const;
+    QString MessageText(int index) const { return MessageTable().value(index); }
+    // The built-in hint of the file field and warning before writing, by
+    // language code; empty for an unknown code.
+    static QString HintText(const QString& languageCode);
+    static QString WarningText(const QString& languageCode);
+
+    // Controls, by their form names.
+    QLineEdit* LabeledEditSensFaktor = nullptr;
+    QToolButton* VerzAuftruf = nullptr;
+    QPushButton* BitBtnSensChange = nullptr;
+    QPushButton* BitBtnChgSensCancel = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLineEdit* MaskEdit1 = nullptr;
+    // The sensor file dialog; kept for the run so it remembers its folder.
+    QFileDialog* OpenSensfakt = nullptr;
+
+public slots:
+    void VerzAuftrufClick();
+    void BitBtnSensChangeClick();
+    // Escape (27) and Enter (13) in the serial number entry.
+    void MaskEdit1KeyPress(int key);
+    // A device-change notice: a tester that no longer answers is lost.
+    void CheckTester();
+    // The title-bar close box: 2, which brings the window straight back
+    // while the tester is open.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void RetranslateUi();
+    bool TesterOpen() const;
+    void TesterLost();
+    void ShowPlainMessage(const QString& text);
+    void SetButtonsEnabled(bool enabled);
+    // The change itself, after Enter; true when the sensor data was written.
+    bool ChangeSensor();
+    // Steps of the write; false when the tester never answered.
+    bool WriteSensor(int factor, const std::string& serialCp1252);
+
     SettingsFile* settings_ = nullptr;
     TesterLink* link_ = nullptr;
+    QString confirmationText_;
+    SensorBlock block_; // the window's own, apart from the report's
+    QLabel* label_ = nullptr;
 };
 
 extern TFormChangeSens* FormChangeSens;

@@ -5,6 +5,7 @@
 #include "dialogs/form_change_sens.h"
 #include "dialogs/form_company.h"
 #include "dialogs/form_names.h"
+#include "platform/device_watcher.h"
 #include "platform/picture_loader.h"
 #include "text/cp1252.h"
 
@@ -41,7 +42,13 @@ void TFormMain::ActionSettingsNamesExecute() {
 
 void TFormMain::ActionChangeSensExecute() {
     FormChangeSens->SetTesterLink(testerLink_.get());
+    FormChangeSens->SetConfirmationText(MessageText(32));
+    // While the window is open, a device-change notice makes it look for
+    // the tester too (after DetectTester, connected first).
+    const QMetaObject::Connection watch = connect(deviceWatcher_, &DeviceWatcher::DeviceChanged,
+                                                  FormChangeSens, &TFormChangeSens::CheckTester);
     FormChangeSens->RunSensorChange();
+    disconnect(watch);
     ClearSeries();
     RefreshCharts();
 }

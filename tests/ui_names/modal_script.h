@@ -57,9 +57,13 @@ private:
 
     void Poll() {
         QWidget* w = QApplication::activeModalWidget();
+        // A window counts once it is still the active one at the next poll:
+        // between two dialogs the one just closed may still be running out
+        // its loop while the window below looks active.
         if (w != lastModal_) {
             lastModal_ = w;
             clock_.restart();
+            return;
         }
         if (scheduled_ || !w || !w->isVisible() || w->inherits("TFormMsg")) {
             CheckIdle(nullptr);
