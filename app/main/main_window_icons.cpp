@@ -2,7 +2,6 @@
 // drawn by the program itself so that no picture file is needed.
 #include "app/main/main_window_icons.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -249,16 +248,10 @@ const char* ThemeName(int index) {
 } // namespace
 
 QIcon ImageListIcon(int index) {
-    static QHash<int, QIcon> cache;
-    auto it = cache.find(index);
-    if (it != cache.end())
-        return *it;
     QIcon own(DrawImage(index));
     // The desktop's theme where it has a fitting picture; ours elsewhere.
     const char* theme = ThemeName(index);
-    QIcon icon = theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
-    cache.insert(index, icon);
-    return icon;
+    return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
 }
 
 QCursor KaldorianCursor() {
