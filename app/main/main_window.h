@@ -22,7 +22,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QToolButton;
 class QWidget;
 class TesterLink;
