@@ -117,6 +117,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
 void TFormChangeSens::RetranslateUi() {
     setWindowTitle(tr("Change Sensor"));
     label_->setText(tr("Sensorfile"));
+    label_->adjustSize(); // the dark ground only behind the caption
     BitBtnSensChange->setText(tr("Change"));
     BitBtnChgSensCancel->setText(tr("Cancel"));
     Panel1->setToolTip(tr("Please insert the sensor serial number and press ENTER."));
