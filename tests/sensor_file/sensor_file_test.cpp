@@ -64,23 +64,6 @@ TEST(SensorFileTest, KeysOutsideTheSectionAreNotRead) {
     EXPECT_EQ(file.VerificationValue(), 0);
 }
 
-TEST(SensorFileTest, FirstSectionAndFirstKeyOfANameWin) {
-    const SensorFile file("[Sensorfactor]\n12345=65432\n12345=70000\n"
-                          "[Sensorfactor]\nPr\xFC"
-                          "fwert=20\n");
-    EXPECT_EQ(file.Factor("12345"), 65432);
-    // A repeated section is not looked at, as the platform's reader does.
-    EXPECT_EQ(file.VerificationValue(), 0);
-}
-
-TEST(SensorFileTest, AFileSavedAsUtf8LosesItsVerificationValue) {
-    // "Prüfwert" in UTF-8 is another key than the single-byte one.
-    const SensorFile file("[Sensorfactor]\n12345=65432\nPr\xC3\xBC"
-                          "fwert=20\n");
-    EXPECT_EQ(file.Factor("12345"), 65432);
-    EXPECT_EQ(file.VerificationValue(), 0);
-}
-
 TEST(SensorFileTest, SerialNumbersThatCannotBeKeysFindNothing) {
     const SensorFile file("[Sensorfactor]\n"
                           "a=b=70000\n"
