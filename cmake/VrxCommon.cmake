@@ -41,3 +41,16 @@ function(vrx_add_qtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
 endfunction()
+
+# Adds every sub-folder of the current folder that has a CMakeLists.txt, in
+# name order (tests, fuzz, bench, tools gain folders without editing CMake).
+function(vrx_add_all_subdirectories)
+  file(GLOB _subdirs LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+       ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _subdirs)
+  foreach(_d IN LISTS _subdirs)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_d}/CMakeLists.txt)
+      add_subdirectory(${_d})
+    endif()
+  endforeach()
+endfunction()
