@@ -13,6 +13,7 @@
 #include "dialogs/form_names.h"
 #include "platform/device_watcher.h"
 #include "platform/version_info.h"
+#include "print/printed_texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -116,6 +117,8 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::FillMessageTables() {
+    // The texts the printed page shares with the command line.
+    const PrintedTexts printed = PrintedReportTexts();
     ListBox1 = QStringList{
         tr("KALDORIAN GmbH | VRX-310 | electronic compression & leakage tester"),
         tr("(error)"),
@@ -150,19 +153,9 @@ void TFormMain::FillMessageTables() {
         tr("Sure to erase device data?"),
         QString(),
         tr("Do you really want change sensor?  Last chance to abort!"),
-        tr("Cyl. no."),
+        printed.CylinderCaption,
     };
-    ListBox2 = QStringList{
-        tr("Measurement Report | VRX-310"),
-        tr("Car Identification: "),
-        tr("Operator: "),
-        tr("Report Date and Time: "),
-        tr(" --- not loaded from a file --- "),
-        tr("Device and Software Information (please quote in communication):"),
-        tr("Device SN:"),
-        tr("Sensor SN:"),
-        tr("Software release: "),
-    };
+    ListBox2 = QStringList(printed.ReportTexts.begin(), printed.ReportTexts.end());
 }
 
 QString TFormMain::MessageText(int index) const {

@@ -3,6 +3,8 @@
 #include "app/main/bar_chart.h"
 #include "app/main/main_window.h"
 #include "app/main/window_text.h"
+#include "print/chart_fill.h"
+#include "print/printed_texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,11 +35,6 @@ constexpr int LeakageCylinderBottom = 20;
 constexpr int KompLabelNumbers[12] = {7, 8, 9, 10, 11, 12, 5, 14, 15, 13, 17, 18};
 constexpr int LeakLabelNumbers[12] = {33, 32, 31, 42, 41, 40, 34, 38, 37, 39, 36, 35};
 
-QColor PositionColour(int p) {
-    return QColor(112 + 13 * (p - 1), 37, 29);
-}
-const QColor PlaceholderColour(12, 38, 29);
-
 QLabel* PlacedLabel(QWidget* parent, const QString& text, int x, int y) {
     auto* l = new QLabel(text, parent);
     l->move(x, y);
@@ -65,12 +62,14 @@ void TFormMain::CreateChartArea() {
 
     QFont big = font();
     big.setPixelSize(16);
+    // The captions the printed page repeats.
+    const PrintedTexts printed = PrintedReportTexts();
 
-    LabelCompression = PlacedLabel(Panel3, tr("Compression"), 18, 16);
+    LabelCompression = PlacedLabel(Panel3, printed.CompressionCaption, 18, 16);
     LabelCompression->setObjectName(QStringLiteral("LabelCompression"));
     LabelCompression->setFont(big);
     LabelCompression->adjustSize();
-    LabelUnit = PlacedLabel(Panel3, tr("Unit:"), 198, 17);
+    LabelUnit = PlacedLabel(Panel3, printed.UnitCaption, 198, 17);
     LabelUnit->setObjectName(QStringLiteral("LabelUnit"));
     // The unit caption follows its label, however long the label reads.
     Label43 = PlacedLabel(Panel3, QStringLiteral("---"),
@@ -84,41 +83,22 @@ void TFormMain::CreateChartArea() {
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::Panel);
     Bevel1->setFrameShadow(QFrame::Raised);
-    LabelLeakage = PlacedLabel(Panel5, tr("Leakage"), 18, 23);
+    LabelLeakage = PlacedLabel(Panel5, printed.LeakageCaption, 18, 23);
     LabelLeakage->setObjectName(QStringLiteral("LabelLeakage"));
     LabelLeakage->setFont(big);
     LabelLeakage->adjustSize();
-    LabelLeak = PlacedLabel(Panel5, tr("Unit:  %    base reference 4bar"), 198, 24);
+    LabelLeak = PlacedLabel(Panel5, printed.LeakageUnitCaption, 198, 24);
     LabelLeak->setObjectName(QStringLiteral("LabelLeak"));
     LabelCylinder2 = PlacedLabel(Panel5, tr("Storage / Cylinder"), 9, 176);
     LabelCylinder2->setObjectName(QStringLiteral("LabelCylinder2"));
 
-    const QChar decimal = LocaleDecimalPoint();
-    const QChar group = LocaleGroupSeparator();
-
     DiagKomp = new BarChart(Panel3);
     DiagKomp->setObjectName(QStringLiteral("DiagKomp"));
-    DiagKomp->SetHorizontalRange(0.45, 12.55);
-    DiagKomp->SetVerticalRange(0, 0, true);
-    DiagKomp->SetVerticalInverted(false);
-    DiagKomp->SetSeparators(decimal, group);
-    KompressSerie = &DiagKomp->Series();
-    KompressSerie->BarOrigin = 0;
-    KompressSerie->OffsetPercent = -5;
-    KompressSerie->MarkFrameStyle = Qt::DotLine;
-    KompressSerie->ValueFormat = QLatin1String(PatternOneDecimal);
-
     DiagLeak = new BarChart(Panel5);
     DiagLeak->setObjectName(QStringLiteral("DiagLeak"));
-    DiagLeak->SetHorizontalRange(0.45, 12.55);
-    DiagLeak->SetVerticalRange(0, 120, false);
-    DiagLeak->SetVerticalInverted(true);
-    DiagLeak->SetSeparators(decimal, group);
+    ConfigureReportCharts(*DiagKomp, *DiagLeak, LocaleDecimalPoint(), LocaleGroupSeparator());
+    KompressSerie = &DiagKomp->Series();
     VerlustSerie = &DiagLeak->Series();
-    VerlustSerie->BarOrigin = -10;
-    VerlustSerie->OffsetPercent = -5;
-    VerlustSerie->MarkFrameStyle = Qt::DashDotLine;
-    VerlustSerie->ValueFormat = QLatin1String(PatternPercent);
 
     QStringList items{QStringLiteral("-")};
     for (int k = 1; k <= 12; ++k)
@@ -220,35 +200,16 @@ void TFormMain::ClearSeries() {
 void TFormMain::RefreshCharts() {
     LayoutChartArea();
     const int unit = ComboBoxUnit->currentIndex();
-
-    std::string pattern = KompressSerie->ValueFormat.toStdString();
-    for (int p = 1; p <= 12; ++p) {
-        const int k = selectors_[p - 1]->currentIndex();
-        if (k < 1 || report_.Compression[k - 1] < 0) {
-            KompressSerie->AddXY(p, -10, QStringLiteral("---"), PositionColour(p));
-        } else {
-            const double y = ConvertPressure(report_.Compression[k - 1], unit, &pattern);
-            KompressSerie->AddXY(p, y, QString(), PositionColour(p));
-        }
+    // The selectors' item indexes are the assignments; no selection is -1.
+    std::array<int, 12> komp{}, leak{};
+    for (int p = 0; p < 12; ++p) {
+        komp[p] = selectors_[p]->currentIndex();
+        leak[p] = selectors_[12 + p]->currentIndex();
     }
-    KompressSerie->ValueFormat = QString::fromStdString(pattern);
-    // Lifts the automatic top above the tallest bar; x 0 is never seen.
-    KompressSerie->AddXY(0, std::trunc(KompressSerie->MaxYValue()) + 1, QStringLiteral("DummyBar"),
-                         PlaceholderColour);
-
-    static const char* const unitNames[3] = {"bar", "kPa", "psi"};
-    if (unit >= 0 && unit <= 2)
-        Label43->setText(QLatin1String(unitNames[unit]));
-
-    for (int p = 1; p <= 12; ++p) {
-        const int k = selectors_[12 + p - 1]->currentIndex();
-        if (k < 1 || report_.Leakage[k - 1] < 0)
-            VerlustSerie->AddXY(p, -10, QStringLiteral("---"), PositionColour(p));
-        else
-            VerlustSerie->AddXY(p, LeakagePercent(report_.Leakage[k - 1]), QStringLiteral("%"),
-                                PositionColour(p));
-    }
-    VerlustSerie->AddXY(0, 110, QStringLiteral("DummyBar"), PlaceholderColour);
+    FillChartSeries(report_, komp, leak, unit, *KompressSerie, *VerlustSerie);
+    const QString unitCaption = UnitCaption(unit);
+    if (!unitCaption.isEmpty())
+        Label43->setText(unitCaption);
 
     DiagKomp->update();
     DiagLeak->update();

@@ -3,6 +3,7 @@
 
 #include "app/main/bar_chart.h"
 #include "platform/version_info.h"
+#include "print/page_data.h"
 #include "print/report_page.h"
 #include "text/cp1252.h"
 
@@ -17,21 +18,12 @@ QString FromDisk(const std::string& bytes) {
     return QString::fromStdString(Cp1252ToUtf8(bytes));
 }
 
-// The size every chart picture is rendered at; the charts on screen keep theirs.
-const QSize ChartPictureSize(600, 250);
-
 } // namespace
 
 void TFormMain::ActionFilePrintExecute() {
     // Read only: the report stays as it is, no status text.
     ReportPageData d;
-    d.CompanyName = FromDisk(companyDetails_.Name);
-    d.CompanyAddress = FromDisk(companyDetails_.Address);
-    d.CompanyCity = FromDisk(companyDetails_.City);
-    d.CompanyPhone = FromDisk(companyDetails_.Phone);
-    d.CompanyFax = FromDisk(companyDetails_.Fax);
-    d.CompanyEmail = FromDisk(companyDetails_.Email);
-    d.CompanyWebsite = FromDisk(companyDetails_.Website);
+    SetCompanyDetails(d, companyDetails_);
 
     for (int i = 0; i < static_cast<int>(d.ReportTexts.size()); ++i) {
         d.ReportTexts[i] = PrintText(i);
@@ -58,8 +50,8 @@ void TFormMain::ActionFilePrintExecute() {
 
     d.PrintCompression = CheckBox2->isChecked();
     d.PrintLeakage = CheckBox3->isChecked();
-    d.CompressionPicture = DiagKomp->RenderToImage(ChartPictureSize);
-    d.LeakagePicture = DiagLeak->RenderToImage(ChartPictureSize);
+    // The charts on screen keep their size.
+    SetChartPictures(d, *DiagKomp, *DiagLeak);
     d.ScreenDpiX = logicalDpiX();
     d.ScreenDpiY = logicalDpiY();
 
