@@ -15,16 +15,19 @@
 #include <system_error>
 
 namespace ReportPage {
-// The columns are estimated at 26 pixels per fax character, so the fax
-// line carries a few narrow letters to stay clear of the mail address.
+// The same phone, fax, web and mail as the About box. The columns are
+// estimated from character counts, 26 pixels per fax character, while
+// digits are wider than that: the labels and the blanks keep the fax line
+// short of the mail address, and the mail address, the longest text, still
+// ends on the sheet.
 const MakerContact Maker = {
     "KALDORIAN GmbH",
     "Kolbenweg 14",
-    "D-72770 Reutlingen",
-    "Telefon +49 7121 94818-0",
-    "Telefax +49 7121 94818-29",
-    "www.kaldorian.de",
-    "info@kaldorian.de",
+    "70565 Stuttgart",
+    "tel: +49 711 555 310-0",
+    "fax: +49 711 555 310-99",
+    "www.kaldorian-diagnostics.example",
+    "sales@kaldorian-diagnostics.example",
 };
 } // namespace ReportPage
 
