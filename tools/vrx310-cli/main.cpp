@@ -1,5 +1,6 @@
 // vrx310-cli: the VRX-310 companion's core from the command line.
 #include "tools/vrx310-cli/commands.h"
+#include "tools/vrx310-cli/print_command.h"
 #include "tools/vrx310-cli/report_commands.h"
 
 #include <cstdio>
@@ -17,6 +18,8 @@ const CliCommand Commands[] = {
     {"show", "FILE [--unit bar|kPa|psi]", "print a report file as it reads on screen", RunShow},
     {"export", "FILE --json|--csv", "write a report file as JSON or CSV (UTF-8) to stdout",
      RunExport},
+    {"print", "FILE --pdf OUT.pdf [--no-compression] [--no-leakage] [--unit bar|kPa|psi]",
+     "write the printed report page of a report file as a one-page A4 PDF", RunPrint},
 };
 
 } // namespace

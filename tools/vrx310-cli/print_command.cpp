@@ -1,0 +1,171 @@
+// vrx310-cli print: the page "Print Report" gives, drawn from a report file
+// without a window and written as a one-page A4 PDF at 600 dpi.
+#include "tools/vrx310-cli/print_command.h"
+
+#include "tools/vrx310-cli/report_output.h"
+
+#ifdef VRX_CLI_PRINT
+
+#include "app/main/bar_chart.h"
+#include "platform/version_info.h"
+#include "print/chart_fill.h"
+#include "print/page_data.h"
+#include "print/printed_texts.h"
+#include "print/report_page.h"
+#include "report/report_file.h"
+#include "settings/settings_file.h"
+#include "text/cp1252.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <cstdio>
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace {
+
+struct PrintOptions {
+    std::string File;
+    std::string Pdf;
+    bool Compression = true;
+    bool Leakage = true;
+    std::optional<int> Unit;
+};
+
+// False (after a message) on arguments the command cannot use.
+bool ParsePrintArgs(const CommandArgs& args, PrintOptions& o) {
+    bool pdfGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--pdf") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                CliError("print: --pdf needs a file name.");
+                return false;
+            }
+            o.Pdf = args[++i];
+            pdfGiven = true;
+        } else if (a == "--unit") {
+            if (i + 1 >= args.size()) {
+                CliError("print: --unit needs bar, kPa or psi.");
+                return false;
+            }
+            o.Unit = ParseUnitName(args[++i]);
+            if (!o.Unit) {
+                CliError("print: unknown unit '" + args[i] + "' (bar, kPa or psi).");
+                return false;
+            }
+        } else if (a == "--no-compression") {
+            o.Compression = false;
+        } else if (a == "--no-leakage") {
+            o.Leakage = false;
+        } else if (o.File.empty() && !a.empty() && a[0] != '-') {
+            o.File = a;
+        } else {
+            CliError("print: unexpected argument '" + a + "'.");
+            return false;
+        }
+    }
+    if (o.File.empty() || !pdfGiven) {
+        CliError("print: give a report file and --pdf OUT.pdf.");
+        return false;
+    }
+    return true;
+}
+
+// The PDF must never take the place of the report it was made from.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+QString FromDisk(const std::string& bytes) {
+    return QString::fromStdString(Cp1252ToUtf8(bytes));
+}
+
+QChar LocaleChar(const QString& s, char fallback) {
+    return s.isEmpty() ? QLatin1Char(fallback) : s.at(0);
+}
+
+int PrintReportFile(const PrintOptions& o) {
+    MeasurementReport report;
+    std::string error;
+    if (!LoadReportFile(o.File, &report, &error)) {
+        CliError("cannot open report '" + o.File + "': " + error + ".");
+        return exitFailure;
+    }
+    int unit = o.Unit.value_or(report.Unit);
+    if (UnitCaption(unit).isEmpty()) {
+        // Every compression bar would read -1: print in bar instead.
+        std::fprintf(stderr, "vrx310-cli: the report's unit %d is unknown; printed in bar.\n",
+                     report.Unit);
+        unit = unitBar;
+    }
+
+    // Only this command needs a window system, and no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "vrx310-cli";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    BarChart komp, leak;
+    const QLocale locale;
+    ConfigureReportCharts(komp, leak, LocaleChar(locale.decimalPoint(), '.'),
+                          LocaleChar(locale.groupSeparator(), ','));
+    FillChartSeries(report, report.CompressionAssignment, report.LeakageAssignment, unit,
+                    komp.Series(), leak.Series());
+
+    ReportPageData d;
+    const SettingsFile settings(SettingsFilePath());
+    SetCompanyDetails(d, ReadCompanyDetails(settings));
+    SetPrintedTexts(d, PrintedReportTexts());
+    d.CarID = FromDisk(report.CarID);
+    d.Operator = FromDisk(report.Operator);
+    d.DateandTime = FromDisk(report.DateandTime);
+    d.UnitValueCaption = UnitCaption(unit);
+    for (int p = 0; p < 12; ++p) {
+        d.CompressionSlots[p] = SlotNumberText(report.CompressionAssignment[p]);
+        d.LeakageSlots[p] = SlotNumberText(report.LeakageAssignment[p]);
+    }
+    d.DeviceSN = FromDisk(report.Texts.DeviceSN);
+    d.SensorSN = FromDisk(report.Texts.SensorSN);
+    d.FileVersion = FromDisk(GetVersionString(VersionStrings(std::string()), 2));
+    d.PrintCompression = o.Compression;
+    d.PrintLeakage = o.Leakage;
+    SetChartPictures(d, komp, leak);
+    d.ScreenDpiX = d.ScreenDpiY = 96;
+
+    if (!PrintReportToPdf(d, QString::fromStdString(o.Pdf))) {
+        CliError("cannot write '" + o.Pdf + "'.");
+        return exitFailure;
+    }
+    return exitOk;
+}
+
+} // namespace
+
+int RunPrint(const CommandArgs& args) {
+    PrintOptions o;
+    if (!ParsePrintArgs(args, o)) {
+        PrintUsage(false);
+        return exitUsage;
+    }
+    if (SameFile(o.File, o.Pdf)) {
+        CliError("print: the PDF would replace the report '" + o.File + "'.");
+        return exitUsage;
+    }
+    return PrintReportFile(o);
+}
+
+#else
+
+int RunPrint(const CommandArgs&) {
+    CliError("print: this vrx310-cli was built without the printed page.");
+    return exitFailure;
+}
+
+#endif
