@@ -113,9 +113,9 @@ int Run(int argc, char** argv) {
         HintDuration hints;
         app.installEventFilter(&hints);
 
-        // 3.
+        // 3. The title as application name only: a display name would be
+        // appended to every window title on X11.
         QApplication::setApplicationName(QStringLiteral("KALDORIAN   VRX-310"));
-        QApplication::setApplicationDisplayName(QStringLiteral("KALDORIAN   VRX-310"));
 
         // 4.-5.
         CreateWindows();
