@@ -1,5 +1,6 @@
 #!/bin/sh
-# Draws the built-in default company logo (a gauge over "Your company logo").
+# Draws the built-in default company logo (a gauge over "LOGO"; no words of
+# any one language, since the picture is the same in every language).
 # Run by hand after a change; the .jpg is committed.
 set -e
 cd "$(dirname "$0")"
@@ -11,6 +12,5 @@ convert -size 230x192 xc:'#f4f8f4' \
   -stroke '#30343a' -strokewidth 5 -draw "line 115,72 146,46" \
   -fill '#30343a' -stroke none -draw "circle 115,72 115,80" \
   -fill '#e21a00' -draw "rectangle 94,104 136,114" \
-  -fill '#30343a' -font DejaVu-Sans-Bold -pointsize 26 -gravity north -annotate +0+118 'LOGO' \
-  -pointsize 15 -font DejaVu-Sans -annotate +0+156 'Your company logo' \
+  -fill '#30343a' -font DejaVu-Sans-Bold -pointsize 30 -gravity north -annotate +0+130 'LOGO' \
   -quality 90 default_logo.jpg
