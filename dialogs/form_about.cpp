@@ -3,7 +3,7 @@
 #include "dialogs/url_label.h"
 #include "platform/picture_loader.h"
 #include "platform/version_info.h"
-#include "text/cp1252.h"
+#include "platform/window_text.h"
 
 #include <QFile>
 #include <QFrame>
@@ -44,10 +44,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y) {
     label->setObjectName(QLatin1String(name));
     label->move(x, y);
     return label;
-}
-
-QString FromCp1252(const std::string& bytes) {
-    return QString::fromStdString(Cp1252ToUtf8(bytes));
 }
 
 } // namespace
@@ -193,9 +189,8 @@ void TFormAbout::ShowAbout() {
         label->setText(text);
         label->adjustSize();
     };
-    set(c_->LabelVersion,
-        table.value(1) + QStringLiteral(": ") + FromCp1252(GetVersionString(v, 2)));
-    set(c_->LabelCopyright, FromCp1252(GetVersionString(v, 4)));
+    set(c_->LabelVersion, table.value(1) + QStringLiteral(": ") + DiskToQ(GetVersionString(v, 2)));
+    set(c_->LabelCopyright, DiskToQ(GetVersionString(v, 4)));
     // A long version or a wide substitute font must not run into the copyright.
     c_->LabelCopyright->move(std::max(146, c_->LabelVersion->geometry().right() + 9), 59);
     set(c_->LabelPhone, table.value(2));

@@ -1,8 +1,8 @@
 #include "dialogs/form_company.h"
 
 #include "platform/picture_loader.h"
+#include "platform/window_text.h"
 #include "settings/settings_file.h"
-#include "text/cp1252.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -27,18 +27,10 @@ QFont TahomaBold() {
     return f;
 }
 
-QString ToQ(const std::string& cp1252) {
-    return QString::fromStdString(Cp1252ToUtf8(cp1252));
-}
-
-std::string FromQ(const QString& text) {
-    return Utf8ToCp1252(text.toStdString());
-}
-
 // The settings file holds single bytes: a path that cannot be written in
 // them would name another file when it is read back.
 bool SurvivesSettings(const QString& path) {
-    return ToQ(FromQ(path)) == path;
+    return DiskToQ(QToDisk(path)) == path;
 }
 
 } // namespace
@@ -167,9 +159,9 @@ bool TFormCompany::EditCompany(CompanyDetails& details) {
     // 1. The stored logo, else the record's, else the default picture.
     const std::string stored =
         settings_ ? settings_->ReadString("Company", "VerzFirmenlogo", "") : std::string();
-    if (LoadLogo(ToQ(stored))) {
+    if (LoadLogo(DiskToQ(stored))) {
         logoValid_ = true;
-    } else if (LoadLogo(ToQ(details.VerzFirmenlogo))) {
+    } else if (LoadLogo(DiskToQ(details.VerzFirmenlogo))) {
         logoValid_ = true;
     } else {
         ShowLogo(Image1);
@@ -180,29 +172,29 @@ bool TFormCompany::EditCompany(CompanyDetails& details) {
         settings_ ? ReadWindowPosition(*settings_, "Company") : WindowPosition{};
     move(pos.X, pos.Y);
     // 3. The path field shows the record's path, also under the default picture.
-    LabeledEditName->setText(ToQ(details.Name));
-    LabeledEditStreet->setText(ToQ(details.Address));
-    LabeledEditCity->setText(ToQ(details.City));
-    LabeledEditPhone->setText(ToQ(details.Phone));
-    LabeledEditFax->setText(ToQ(details.Fax));
-    LabeledEditEmail->setText(ToQ(details.Email));
-    LabeledEditWebsite->setText(ToQ(details.Website));
-    LabeledEditFirmenlogo->setText(ToQ(details.VerzFirmenlogo));
+    LabeledEditName->setText(DiskToQ(details.Name));
+    LabeledEditStreet->setText(DiskToQ(details.Address));
+    LabeledEditCity->setText(DiskToQ(details.City));
+    LabeledEditPhone->setText(DiskToQ(details.Phone));
+    LabeledEditFax->setText(DiskToQ(details.Fax));
+    LabeledEditEmail->setText(DiskToQ(details.Email));
+    LabeledEditWebsite->setText(DiskToQ(details.Website));
+    LabeledEditFirmenlogo->setText(DiskToQ(details.VerzFirmenlogo));
     LabeledEditName->setFocus();
     // 4.
     setResult(0);
     const bool accepted = exec() == 1;
     // 5.
     if (accepted) {
-        details.Name = FromQ(LabeledEditName->text());
-        details.Address = FromQ(LabeledEditStreet->text());
-        details.City = FromQ(LabeledEditCity->text());
-        details.Phone = FromQ(LabeledEditPhone->text());
-        details.Fax = FromQ(LabeledEditFax->text());
-        details.Email = FromQ(LabeledEditEmail->text());
-        details.Website = FromQ(LabeledEditWebsite->text());
+        details.Name = QToDisk(LabeledEditName->text());
+        details.Address = QToDisk(LabeledEditStreet->text());
+        details.City = QToDisk(LabeledEditCity->text());
+        details.Phone = QToDisk(LabeledEditPhone->text());
+        details.Fax = QToDisk(LabeledEditFax->text());
+        details.Email = QToDisk(LabeledEditEmail->text());
+        details.Website = QToDisk(LabeledEditWebsite->text());
         if (logoValid_)
-            details.VerzFirmenlogo = FromQ(LabeledEditFirmenlogo->text());
+            details.VerzFirmenlogo = QToDisk(LabeledEditFirmenlogo->text());
     }
     // 6.
     if (settings_)
@@ -230,7 +222,7 @@ void TFormCompany::VerzAuftrufClick() {
     // Back to the stored logo, else the default picture, whose name is
     // never stored.
     const QString stored =
-        ToQ(settings_ ? settings_->ReadString("Company", "VerzFirmenlogo", "") : std::string());
+        DiskToQ(settings_ ? settings_->ReadString("Company", "VerzFirmenlogo", "") : std::string());
     if (LoadLogo(stored)) {
         LabeledEditFirmenlogo->setText(stored);
         logoValid_ = true;

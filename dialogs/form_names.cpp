@@ -1,7 +1,7 @@
 #include "dialogs/form_names.h"
 
+#include "platform/window_text.h"
 #include "settings/settings_file.h"
-#include "text/cp1252.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -139,7 +139,7 @@ bool TFormNames::EditNames(std::vector<std::string>& names) {
 
     ListBox1->clear();
     for (const std::string& name : names)
-        ListBox1->addItem(QString::fromStdString(Cp1252ToUtf8(name)));
+        ListBox1->addItem(DiskToQ(name));
     if (ListBox1->count() > 0)
         ListBox1->setCurrentRow(0);
 
@@ -152,7 +152,7 @@ bool TFormNames::EditNames(std::vector<std::string>& names) {
     if (accepted) {
         names.clear();
         for (int i = 0; i < ListBox1->count(); ++i)
-            names.push_back(Utf8ToCp1252(ListBox1->item(i)->text().toStdString()));
+            names.push_back(QToDisk(ListBox1->item(i)->text()));
     }
     if (settings_)
         WriteWindowPosition(*settings_, "Names", WindowPosition{x(), y()});

@@ -1,26 +1,18 @@
 #include "print/page_data.h"
 
 #include "app/main/bar_chart.h"
+#include "platform/window_text.h"
 #include "print/printed_texts.h"
 #include "settings/settings_file.h"
-#include "text/cp1252.h"
-
-namespace {
-
-QString FromDisk(const std::string& bytes) {
-    return QString::fromStdString(Cp1252ToUtf8(bytes));
-}
-
-} // namespace
 
 void SetCompanyDetails(ReportPageData& d, const CompanyDetails& c) {
-    d.CompanyName = FromDisk(c.Name);
-    d.CompanyAddress = FromDisk(c.Address);
-    d.CompanyCity = FromDisk(c.City);
-    d.CompanyPhone = FromDisk(c.Phone);
-    d.CompanyFax = FromDisk(c.Fax);
-    d.CompanyEmail = FromDisk(c.Email);
-    d.CompanyWebsite = FromDisk(c.Website);
+    d.CompanyName = DiskToQ(c.Name);
+    d.CompanyAddress = DiskToQ(c.Address);
+    d.CompanyCity = DiskToQ(c.City);
+    d.CompanyPhone = DiskToQ(c.Phone);
+    d.CompanyFax = DiskToQ(c.Fax);
+    d.CompanyEmail = DiskToQ(c.Email);
+    d.CompanyWebsite = DiskToQ(c.Website);
 }
 
 void SetPrintedTexts(ReportPageData& d, const PrintedTexts& t) {

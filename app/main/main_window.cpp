@@ -4,7 +4,6 @@
 
 #include "app/main/bar_chart.h"
 #include "app/main/main_window_icons.h"
-#include "app/main/window_text.h"
 #include "device/tester_link.h"
 #include "dialogs/form_about.h"
 #include "dialogs/form_change_sens.h"
@@ -13,6 +12,7 @@
 #include "dialogs/form_names.h"
 #include "platform/device_watcher.h"
 #include "platform/version_info.h"
+#include "platform/window_text.h"
 #include "print/printed_texts.h"
 
 #include <QAction>

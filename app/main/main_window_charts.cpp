@@ -2,7 +2,7 @@
 // labels, the chart refresh and the layout that keeps them together.
 #include "app/main/bar_chart.h"
 #include "app/main/main_window.h"
-#include "app/main/window_text.h"
+#include "platform/window_text.h"
 #include "print/chart_fill.h"
 #include "print/printed_texts.h"
 

@@ -1,9 +1,9 @@
 // Reading and clearing the tester.
 #include "app/main/main_window.h"
 
-#include "app/main/window_text.h"
 #include "device/tester_link.h"
 #include "dialogs/form_msg.h"
+#include "platform/window_text.h"
 #include "text/date_format.h"
 
 #include <QAction>

@@ -7,7 +7,7 @@
 #include "dialogs/form_names.h"
 #include "platform/device_watcher.h"
 #include "platform/picture_loader.h"
-#include "text/cp1252.h"
+#include "platform/window_text.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>
@@ -15,7 +15,7 @@
 void TFormMain::LoadCompanyLogo(const std::string& path) {
     // Any failure (no name, missing file, unreadable picture): the default.
     QImage picture;
-    const QString file = QString::fromStdString(Cp1252ToUtf8(path));
+    const QString file = DiskToQ(path);
     if (file.isEmpty() || !LoadPictureFile(file, &picture))
         picture = FormCompany ? FormCompany->DefaultPicture() : DefaultLogoPicture();
     ShowLogo(picture);
@@ -35,7 +35,7 @@ void TFormMain::ActionSettingsNamesExecute() {
     QSignalBlocker block(ComboBoxNames);
     ComboBoxNames->clear();
     for (const std::string& name : operatorNames_)
-        ComboBoxNames->addItem(QString::fromStdString(Cp1252ToUtf8(name)));
+        ComboBoxNames->addItem(DiskToQ(name));
     ComboBoxNames->setCurrentIndex(
         remembered < ComboBoxNames->count() ? remembered : ComboBoxNames->count() - 1);
 }

@@ -2,9 +2,9 @@
 // the window's one database component FreeBase1, which is active only
 // during one save or one open.
 #include "app/main/main_window.h"
-#include "app/main/window_text.h"
 #include "dialogs/form_msg.h"
 #include "freebase/freebase.h"
+#include "platform/window_text.h"
 #include "report/report_file.h"
 #include "text/date_format.h"
 

@@ -3,22 +3,14 @@
 
 #include "app/main/bar_chart.h"
 #include "platform/version_info.h"
+#include "platform/window_text.h"
 #include "print/page_data.h"
 #include "print/report_page.h"
-#include "text/cp1252.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-
-namespace {
-
-QString FromDisk(const std::string& bytes) {
-    return QString::fromStdString(Cp1252ToUtf8(bytes));
-}
-
-} // namespace
 
 void TFormMain::ActionFilePrintExecute() {
     // Read only: the report stays as it is, no status text.
@@ -44,9 +36,9 @@ void TFormMain::ActionFilePrintExecute() {
         d.LeakageSlots[p] = SlotNumberText(selectors_[12 + p]->currentIndex());
     }
 
-    d.DeviceSN = FromDisk(report_.Texts.DeviceSN);
-    d.SensorSN = FromDisk(report_.Texts.SensorSN);
-    d.FileVersion = versionStrings_ ? FromDisk(GetVersionString(*versionStrings_, 2)) : QString();
+    d.DeviceSN = DiskToQ(report_.Texts.DeviceSN);
+    d.SensorSN = DiskToQ(report_.Texts.SensorSN);
+    d.FileVersion = versionStrings_ ? DiskToQ(GetVersionString(*versionStrings_, 2)) : QString();
 
     d.PrintCompression = CheckBox2->isChecked();
     d.PrintLeakage = CheckBox3->isChecked();

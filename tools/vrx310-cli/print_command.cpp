@@ -8,16 +8,15 @@
 
 #include "app/main/bar_chart.h"
 #include "platform/version_info.h"
+#include "platform/window_text.h"
 #include "print/chart_fill.h"
 #include "print/page_data.h"
 #include "print/printed_texts.h"
 #include "print/report_page.h"
 #include "report/report_file.h"
 #include "settings/settings_file.h"
-#include "text/cp1252.h"
 
 #include <QApplication>
-#include <QLocale>
 
 #include <cstdio>
 
@@ -81,14 +80,6 @@ bool SameFile(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
-QString FromDisk(const std::string& bytes) {
-    return QString::fromStdString(Cp1252ToUtf8(bytes));
-}
-
-QChar LocaleChar(const QString& s, char fallback) {
-    return s.isEmpty() ? QLatin1Char(fallback) : s.at(0);
-}
-
 int PrintReportFile(const PrintOptions& o) {
     MeasurementReport report;
     std::string error;
@@ -113,9 +104,7 @@ int PrintReportFile(const PrintOptions& o) {
     QApplication app(argc, argv);
 
     BarChart komp, leak;
-    const QLocale locale;
-    ConfigureReportCharts(komp, leak, LocaleChar(locale.decimalPoint(), '.'),
-                          LocaleChar(locale.groupSeparator(), ','));
+    ConfigureReportCharts(komp, leak, LocaleDecimalPoint(), LocaleGroupSeparator());
     FillChartSeries(report, report.CompressionAssignment, report.LeakageAssignment, unit,
                     komp.Series(), leak.Series());
 
@@ -123,17 +112,17 @@ int PrintReportFile(const PrintOptions& o) {
     const SettingsFile settings(SettingsFilePath());
     SetCompanyDetails(d, ReadCompanyDetails(settings));
     SetPrintedTexts(d, PrintedReportTexts());
-    d.CarID = FromDisk(report.CarID);
-    d.Operator = FromDisk(report.Operator);
-    d.DateandTime = FromDisk(report.DateandTime);
+    d.CarID = DiskToQ(report.CarID);
+    d.Operator = DiskToQ(report.Operator);
+    d.DateandTime = DiskToQ(report.DateandTime);
     d.UnitValueCaption = UnitCaption(unit);
     for (int p = 0; p < 12; ++p) {
         d.CompressionSlots[p] = SlotNumberText(report.CompressionAssignment[p]);
         d.LeakageSlots[p] = SlotNumberText(report.LeakageAssignment[p]);
     }
-    d.DeviceSN = FromDisk(report.Texts.DeviceSN);
-    d.SensorSN = FromDisk(report.Texts.SensorSN);
-    d.FileVersion = FromDisk(GetVersionString(VersionStrings(std::string()), 2));
+    d.DeviceSN = DiskToQ(report.Texts.DeviceSN);
+    d.SensorSN = DiskToQ(report.Texts.SensorSN);
+    d.FileVersion = DiskToQ(GetVersionString(VersionStrings(std::string()), 2));
     d.PrintCompression = o.Compression;
     d.PrintLeakage = o.Leakage;
     SetChartPictures(d, komp, leak);

@@ -1,5 +1,6 @@
 // The windows' edge: texts on disk and from the tester are Windows-1252
 // bytes, the controls show Unicode; numbers use the locale's separators.
+// Header only, for every window library (main window, dialogs, printed page).
 #pragma once
 
 #include "text/cp1252.h"
