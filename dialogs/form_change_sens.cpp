@@ -1,6 +1,7 @@
 #include "dialogs/form_change_sens.h"
 
 #include "device/tester_link.h"
+#include "dialogs/dialog_font.h"
 #include "dialogs/form_msg.h"
 #include "settings/sensor_file.h"
 #include "settings/settings_file.h"
@@ -25,15 +26,6 @@
 TFormChangeSens* FormChangeSens = nullptr;
 
 namespace {
-
-QFont TahomaBold() {
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"),
-                   QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setBold(true);
-    return f;
-}
 
 // The serial number field of the sensor block holds 16 bytes with the NUL.
 constexpr std::size_t kMaxSerialLength = SensorBlock::SerialLength - 1;

@@ -1,5 +1,6 @@
 #include "dialogs/form_company.h"
 
+#include "dialogs/dialog_font.h"
 #include "platform/picture_loader.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
@@ -17,15 +18,6 @@
 TFormCompany* FormCompany = nullptr;
 
 namespace {
-
-QFont TahomaBold() {
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"),
-                   QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setBold(true);
-    return f;
-}
 
 // The settings file holds single bytes: a path that cannot be written in
 // them would name another file when it is read back.

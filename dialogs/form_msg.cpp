@@ -1,5 +1,7 @@
 #include "dialogs/form_msg.h"
 
+#include "dialogs/dialog_font.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,17 +17,6 @@ TFormMsg* FormMsg = nullptr;
 namespace {
 
 constexpr int kPictureSize = 48;
-
-QFont TahomaBold(int pixelSize) {
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"),
-                   QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setBold(true);
-    if (pixelSize > 0)
-        f.setPixelSize(pixelSize);
-    return f;
-}
 
 QPixmap NewPicture() {
     QPixmap pm(kPictureSize, kPictureSize);
@@ -108,7 +99,7 @@ TFormMsg::TFormMsg(QWidget* parent) : QDialog(parent), c_(new Controls) {
     setFixedSize(300, 140);
     setContentsMargins(5, 5, 5, 5);
     setWindowOpacity(250.0 / 255.0);
-    setFont(TahomaBold(0));
+    setFont(TahomaBold());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QApplication::palette("QMenu").color(QPalette::Window));

@@ -1,5 +1,6 @@
 #include "dialogs/form_names.h"
 
+#include "dialogs/dialog_font.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
 
@@ -16,17 +17,6 @@ TFormNames* FormNames = nullptr;
 
 namespace {
 
-QFont TahomaBold(int pointSize) {
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"),
-                   QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setBold(true);
-    if (pointSize > 0)
-        f.setPointSize(pointSize);
-    return f;
-}
-
 // Blanks alone would read back as an empty value and end the stored list
 // there, hiding every name after it.
 bool IsUsableName(const QString& text) {
@@ -41,7 +31,7 @@ TFormNames::TFormNames(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(353, 299);
     setWindowOpacity(250.0 / 255.0);
-    setFont(TahomaBold(0));
+    setFont(TahomaBold());
     QPalette red = palette();
     red.setColor(QPalette::Window, QColor(226, 26, 0));
     setPalette(red);
@@ -50,7 +40,9 @@ TFormNames::TFormNames(QWidget* parent) : QDialog(parent) {
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(8, 8, 329, 217);
-    ListBox1->setFont(TahomaBold(14));
+    QFont listFont = TahomaBold();
+    listFont.setPointSize(14);
+    ListBox1->setFont(listFont);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(ListBox1, &QListWidget::doubleClicked, this, &TFormNames::BitBtnEditClick);
 
