@@ -1,5 +1,4 @@
 // vrx310-cli export: a report file as JSON or CSV for workshop systems.
-#include "report/report_file.h"
 #include "tools/vrx310-cli/report_commands.h"
 #include "tools/vrx310-cli/report_output.h"
 
@@ -26,11 +25,8 @@ int RunExport(const CommandArgs& args) {
     }
 
     MeasurementReport report;
-    std::string error;
-    if (!LoadReportFile(file, &report, &error)) {
-        CliError("cannot open report '" + file + "': " + error + ".");
+    if (!LoadReportOrSay(file, report))
         return exitFailure;
-    }
     const std::string text = json ? ReportJson(report).dump(2) + "\n" : ReportCsv(report);
     return WriteStdout(text) ? exitOk : exitFailure;
 }

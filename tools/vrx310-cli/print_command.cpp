@@ -13,12 +13,9 @@
 #include "print/page_data.h"
 #include "print/printed_texts.h"
 #include "print/report_page.h"
-#include "report/report_file.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
-
-#include <cstdio>
 
 #include <filesystem>
 #include <optional>
@@ -82,18 +79,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 int PrintReportFile(const PrintOptions& o) {
     MeasurementReport report;
-    std::string error;
-    if (!LoadReportFile(o.File, &report, &error)) {
-        CliError("cannot open report '" + o.File + "': " + error + ".");
+    if (!LoadReportOrSay(o.File, report))
         return exitFailure;
-    }
-    int unit = o.Unit.value_or(report.Unit);
-    if (UnitCaption(unit).isEmpty()) {
-        // Every compression bar would read -1: print in bar instead.
-        std::fprintf(stderr, "vrx310-cli: the report's unit %d is unknown; printed in bar.\n",
-                     report.Unit);
-        unit = unitBar;
-    }
+    // An unknown unit would read -1 on every compression bar.
+    const int unit = o.Unit ? *o.Unit : ReportUnitOrBar(report, "printed");
 
     // Only this command needs a window system, and no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -3,6 +3,8 @@
 #include "report/report_model.h"
 #include "text/cp1252.h"
 #include "tools/vrx310-cli/commands.h"
+#include "tools/vrx310-cli/report_output.h"
+#include "tools/vrx310-cli/tester_reading.h"
 
 #include <nlohmann/json.hpp>
 
@@ -30,10 +32,6 @@ bool ParseOptions(const CommandArgs& args, ReadOptions& options) {
     return true;
 }
 
-void Fail(const char* message) {
-    std::fprintf(stderr, "vrx310-cli: %s\n", message);
-}
-
 void PrintText(const MeasurementReport& report) {
     std::printf("Slot  Compression  Leakage\n");
     for (std::size_t i = 0; i < 12; ++i)
@@ -48,10 +46,7 @@ void PrintJson(const MeasurementReport& report) {
     nlohmann::ordered_json out;
     out["compression"] = report.Compression;
     out["leakage"] = report.Leakage;
-    nlohmann::ordered_json device = nlohmann::ordered_json::object();
-    for (const DeviceTextField& f : DeviceTextFields)
-        device[f.Key] = Cp1252ToUtf8(report.Texts.*f.Field);
-    out["device"] = device;
+    out["device"] = DeviceJson(report);
     std::cout << out.dump(2) << '\n';
 }
 
@@ -64,23 +59,10 @@ int RunRead(const CommandArgs& args) {
         return exitUsage;
     }
 
-    TesterLink link("AtUsbHid", [](const std::string& message) { Fail(message.c_str()); });
-    if (!link.Open()) {
-        if (link.LastError() == TesterLink::errLibraryLoad)
-            Fail("the HID library AtUsbHid (libAtUsbHid.so) was not found.");
-        Fail("No VRX-310 device connected!");
-        return exitFailure;
-    }
-
+    TesterLink link("AtUsbHid", [](const std::string& message) { CliError(message); });
     MeasurementBlock block;
-    if (!link.ReadMeasurements(block)) {
-        Fail("Error reading VRX-310 device!");
+    if (!ReadTesterMeasures(link, block))
         return exitFailure;
-    }
-    if (block.AllNegative()) {
-        Fail("No measures available.");
-        return exitFailure;
-    }
 
     MeasurementReport report;
     report.TakeReading(block, std::string());
@@ -91,12 +73,7 @@ int RunRead(const CommandArgs& args) {
         eraseFailed = !link.EraseMeasurements();
 
     // A failed request leaves its block as it was (all zero here).
-    if (!link.ReadDeviceInfo(report.DeviceInfo))
-        Fail("warning: reading the device information failed.");
-    if (!link.ReadSensorData(report.Sensor))
-        Fail("warning: reading the sensor data failed.");
-    if (!link.ReadDeviceStatus(report.DeviceStatus))
-        Fail("warning: reading the operating status failed.");
+    ReadTesterDetails(link, report);
     report.DeriveTexts('.');
     link.Close();
 
@@ -107,7 +84,7 @@ int RunRead(const CommandArgs& args) {
     std::fflush(stdout);
 
     if (eraseFailed) {
-        Fail("Erasing measurements failed!");
+        CliError("Erasing measurements failed!");
         return exitFailure;
     }
     return exitOk;

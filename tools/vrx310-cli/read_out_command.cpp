@@ -1,12 +1,12 @@
 // vrx310-cli read --out: reads the tester and saves what it read as a report
 // file that the window opens. Without --out, "read" is the plain reading.
-#include "device/tester_link.h"
 #include "report/report_file.h"
 #include "text/cp1252.h"
 #include "text/date_format.h"
 #include "text/language_choice.h"
 #include "tools/vrx310-cli/report_commands.h"
 #include "tools/vrx310-cli/report_output.h"
+#include "tools/vrx310-cli/tester_reading.h"
 
 #include <filesystem>
 #include <system_error>
@@ -78,21 +78,9 @@ bool NeedsReportFile(const CommandArgs& args) {
 
 int ReadToFile(const ReadOutOptions& options) {
     TesterLink link("AtUsbHid", [](const std::string& message) { CliError(message); });
-    if (!link.Open()) {
-        if (link.LastError() == TesterLink::errLibraryLoad)
-            CliError("the HID library AtUsbHid (libAtUsbHid.so) was not found.");
-        CliError("No VRX-310 device connected!");
-        return exitFailure;
-    }
     MeasurementBlock block;
-    if (!link.ReadMeasurements(block)) {
-        CliError("Error reading VRX-310 device!");
+    if (!ReadTesterMeasures(link, block))
         return exitFailure;
-    }
-    if (block.AllNegative()) {
-        CliError("No measures available.");
-        return exitFailure;
-    }
 
     std::error_code ec;
     const DateFormats formats = ChooseLanguage(std::filesystem::current_path(ec).string()).Formats;
@@ -101,12 +89,7 @@ int ReadToFile(const ReadOutOptions& options) {
     report.CarID = options.Car;
     report.Operator = options.Operator;
     report.Unit = options.Unit;
-    if (!link.ReadDeviceInfo(report.DeviceInfo))
-        CliError("warning: reading the device information failed.");
-    if (!link.ReadSensorData(report.Sensor))
-        CliError("warning: reading the sensor data failed.");
-    if (!link.ReadDeviceStatus(report.DeviceStatus))
-        CliError("warning: reading the operating status failed.");
+    ReadTesterDetails(link, report);
     report.DeriveTexts(formats.DecimalSeparator);
 
     // The file comes first: the tester is erased only once its values are

@@ -1,5 +1,6 @@
 #include "tools/vrx310-cli/report_output.h"
 
+#include "report/report_file.h"
 #include "text/cp1252.h"
 
 #include <cmath>
@@ -148,11 +149,15 @@ nlohmann::ordered_json ReportJson(const MeasurementReport& report) {
     out["leakage_assignment"] = leak;
     out["compression"] = report.Compression;
     out["leakage"] = report.Leakage;
+    out["device"] = DeviceJson(report);
+    return out;
+}
+
+nlohmann::ordered_json DeviceJson(const MeasurementReport& report) {
     nlohmann::ordered_json device = nlohmann::ordered_json::object();
     for (const DeviceTextField& f : DeviceTextFields)
         device[f.Key] = Cp1252ToUtf8(report.Texts.*f.Field);
-    out["device"] = device;
-    return out;
+    return device;
 }
 
 std::string ReportCsv(const MeasurementReport& report) {
@@ -185,6 +190,22 @@ std::string ReportCsv(const MeasurementReport& report) {
         out += row + "\r\n";
     }
     return out;
+}
+
+bool LoadReportOrSay(const std::string& file, MeasurementReport& report) {
+    std::string error;
+    if (LoadReportFile(file, &report, &error))
+        return true;
+    CliError("cannot open report '" + file + "': " + error + ".");
+    return false;
+}
+
+int ReportUnitOrBar(const MeasurementReport& report, const char* done) {
+    if (!UnitName(report.Unit).empty())
+        return report.Unit;
+    std::fprintf(stderr, "vrx310-cli: the report's unit %d is unknown; %s in bar.\n", report.Unit,
+                 done);
+    return unitBar;
 }
 
 bool WriteStdout(const std::string& text) {

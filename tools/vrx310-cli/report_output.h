@@ -30,10 +30,19 @@ std::string ReportText(const MeasurementReport& report, int unit);
 // "leakage", "device") and "car_id", "operator", "date_and_time", "unit",
 // "compression_assignment", "leakage_assignment".
 nlohmann::ordered_json ReportJson(const MeasurementReport& report);
+// The ten device texts under their keys, as "device" of both JSON forms.
+nlohmann::ordered_json DeviceJson(const MeasurementReport& report);
 
 // The report as CSV (RFC 4180, CRLF line ends): a header line, then one line
 // per position 1..12.
 std::string ReportCsv(const MeasurementReport& report);
+
+// Opens a report file for show, export and print; false after the message.
+bool LoadReportOrSay(const std::string& file, MeasurementReport& report);
+
+// The report's own unit, or bar when the file holds an unknown one; `done`
+// ("shown", "printed") completes the warning about that.
+int ReportUnitOrBar(const MeasurementReport& report, const char* done);
 
 // Writes text to stdout; false (with a message) when that fails.
 bool WriteStdout(const std::string& text);

@@ -1,9 +1,6 @@
 // vrx310-cli show: a report file as a technician reads it.
-#include "report/report_file.h"
 #include "tools/vrx310-cli/report_commands.h"
 #include "tools/vrx310-cli/report_output.h"
-
-#include <cstdio>
 
 int RunShow(const CommandArgs& args) {
     std::string file;
@@ -29,18 +26,9 @@ int RunShow(const CommandArgs& args) {
     }
 
     MeasurementReport report;
-    std::string error;
-    if (!LoadReportFile(file, &report, &error)) {
-        CliError("cannot open report '" + file + "': " + error + ".");
+    if (!LoadReportOrSay(file, report))
         return exitFailure;
-    }
-    if (!unit) {
-        unit = report.Unit;
-        if (UnitName(report.Unit).empty()) {
-            std::fprintf(stderr, "vrx310-cli: the report's unit %d is unknown; shown in bar.\n",
-                         report.Unit);
-            unit = unitBar;
-        }
-    }
+    if (!unit)
+        unit = ReportUnitOrBar(report, "shown");
     return WriteStdout(ReportText(report, *unit)) ? exitOk : exitFailure;
 }
