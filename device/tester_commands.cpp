@@ -1,27 +1,10 @@
 #include "device/tester_commands.h"
 
+#include "device/little_endian.h"
+
 #include <algorithm>
 
 namespace {
-
-std::uint16_t GetU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t GetU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v & 0xFF);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
 
 // Text of a fixed field: up to the first NUL, never more than maxLength bytes.
 std::string FieldText(const std::uint8_t* p, int fieldLength, int maxLength) {

@@ -2,6 +2,7 @@
 // file read at every call, so a test can change the tester between requests.
 // No delay of its own: the link's pause is the protocol's.
 #include "device/at_usb_hid.h"
+#include "device/little_endian.h"
 #include "sim/sim_state.h"
 
 #include <cstdio>
@@ -51,11 +52,8 @@ void SetReply(std::uint8_t command, int length, const std::uint8_t* payload, boo
 }
 
 void PutValues(std::uint8_t* p, const std::array<std::int16_t, 12>& values) {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const auto v = static_cast<std::uint16_t>(values[i]);
-        p[2 * i] = static_cast<std::uint8_t>(v & 0xFF);
-        p[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+        PutU16(p + 2 * i, static_cast<std::uint16_t>(values[i]));
 }
 
 // The tester's side of one request.

@@ -1,5 +1,7 @@
 #include "sim/sim_state.h"
 
+#include "device/little_endian.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,16 +15,6 @@
 namespace vrxsim {
 
 namespace {
-
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v & 0xFF);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
 
 void PutText(std::uint8_t* p, const char* text) {
     std::memcpy(p, text, std::strlen(text));
