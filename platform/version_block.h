@@ -17,7 +17,8 @@ struct KeyValue {
     const char16_t* value;
 };
 
-struct BlockSpec {
+// What goes into the block: language, code page, version, string table.
+struct VersionBlockContent {
     std::uint16_t language = 0x0409;
     std::uint16_t codePage = 0x04E4;
     std::uint16_t version[4] = {0, 0, 0, 0};
@@ -100,10 +101,10 @@ constexpr void HexDigits(char16_t* out, std::uint16_t v) {
     }
 }
 
-constexpr void WriteBlock(BlockWriter& w, const BlockSpec& spec) {
+constexpr void WriteBlock(BlockWriter& w, const VersionBlockContent& content) {
     const std::size_t root = w.Begin(u"VS_VERSION_INFO", 52, 0);
-    const std::uint32_t ms = (std::uint32_t{spec.version[0]} << 16) | spec.version[1];
-    const std::uint32_t ls = (std::uint32_t{spec.version[2]} << 16) | spec.version[3];
+    const std::uint32_t ms = (std::uint32_t{content.version[0]} << 16) | content.version[1];
+    const std::uint32_t ls = (std::uint32_t{content.version[2]} << 16) | content.version[3];
     w.Dword(0xFEEF04BD); // signature
     w.Dword(0x00010000); // structure version
     w.Dword(ms);         // file version
@@ -121,11 +122,11 @@ constexpr void WriteBlock(BlockWriter& w, const BlockSpec& spec) {
 
     const std::size_t sfi = w.Begin(u"StringFileInfo", 0, 1);
     char16_t tableKey[9] = {};
-    HexDigits(tableKey, spec.language);
-    HexDigits(tableKey + 4, spec.codePage);
+    HexDigits(tableKey, content.language);
+    HexDigits(tableKey + 4, content.codePage);
     const std::size_t table = w.Begin(tableKey, 0, 1);
-    for (std::size_t i = 0; i < spec.stringCount; ++i) {
-        const KeyValue& kv = spec.strings[i];
+    for (std::size_t i = 0; i < content.stringCount; ++i) {
+        const KeyValue& kv = content.strings[i];
         // The value length of a text counts UTF-16 units with the zero.
         const auto chars = static_cast<std::uint16_t>(Utf16Length(kv.value) + 1);
         const std::size_t s = w.Begin(kv.key, chars, 1);
@@ -138,23 +139,24 @@ constexpr void WriteBlock(BlockWriter& w, const BlockSpec& spec) {
 
     const std::size_t vfi = w.Begin(u"VarFileInfo", 0, 1);
     const std::size_t var = w.Begin(u"Translation", 4, 0);
-    w.Word(spec.language);
-    w.Word(spec.codePage);
+    w.Word(content.language);
+    w.Word(content.codePage);
     w.End(var);
     w.End(vfi);
     w.End(root);
 }
 
-constexpr std::size_t BlockSize(const BlockSpec& spec) {
+constexpr std::size_t BlockSize(const VersionBlockContent& content) {
     BlockWriter counter;
-    WriteBlock(counter, spec);
+    WriteBlock(counter, content);
     return counter.Position();
 }
 
-template <std::size_t N> constexpr std::array<std::uint8_t, N> MakeBlock(const BlockSpec& spec) {
+template <std::size_t N>
+constexpr std::array<std::uint8_t, N> MakeBlock(const VersionBlockContent& content) {
     std::array<std::uint8_t, N> out{};
     BlockWriter w(out.data());
-    WriteBlock(w, spec);
+    WriteBlock(w, content);
     return out;
 }
 

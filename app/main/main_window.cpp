@@ -171,7 +171,7 @@ QString TFormMain::PrintText(int index) const {
 }
 
 void TFormMain::CreateActions() {
-    struct Spec {
+    struct ActionDef {
         QAction** action;
         const char* name;
         QString category;
@@ -180,7 +180,7 @@ void TFormMain::CreateActions() {
         bool enabled;
         void (TFormMain::*handler)();
     };
-    const Spec specs[] = {
+    const ActionDef defs[] = {
         {&ActionFileOpen, "ActionFileOpen", tr("File"), tr("&Open File"), 6, true,
          &TFormMain::ActionFileOpenExecute},
         {&ActionFileSave, "ActionFileSave", tr("File"), tr("&Save File"), 8, false,
@@ -204,7 +204,7 @@ void TFormMain::CreateActions() {
         {&ActionChangeSens, "ActionChangeSens", tr("Device"), tr("Change Sensor"), 20, true,
          &TFormMain::ActionChangeSensExecute},
     };
-    for (const Spec& s : specs) {
+    for (const ActionDef& s : defs) {
         auto* a = new QAction(ImageListIcon(s.image), s.caption, this);
         a->setObjectName(QLatin1String(s.name));
         a->setProperty("category", s.category);

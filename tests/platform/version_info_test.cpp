@@ -33,15 +33,15 @@ constexpr vrx_version::KeyValue kTestStrings[] = {
 template <std::size_t N>
 Bytes BlockOf(const vrx_version::KeyValue (&strings)[N], std::uint16_t language = 0x0409,
               std::uint16_t codePage = 0x04E4) {
-    vrx_version::BlockSpec spec;
-    spec.language = language;
-    spec.codePage = codePage;
-    spec.strings = strings;
-    spec.stringCount = N;
-    const std::size_t size = vrx_version::BlockSize(spec);
+    vrx_version::VersionBlockContent content;
+    content.language = language;
+    content.codePage = codePage;
+    content.strings = strings;
+    content.stringCount = N;
+    const std::size_t size = vrx_version::BlockSize(content);
     Bytes out(size);
     vrx_version::BlockWriter w(out.data());
-    vrx_version::WriteBlock(w, spec);
+    vrx_version::WriteBlock(w, content);
     return out;
 }
 
