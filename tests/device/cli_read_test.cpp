@@ -1,36 +1,18 @@
 // vrx310-cli read against the simulator, found through LD_LIBRARY_PATH as
 // the program finds its library.
-#include "tests/device/temp_dir.h"
+#include "tests/common/command_run.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-
 namespace {
-
-struct CliRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
 
 class CliReadTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.Valid()); }
 
-    CliRun Cli(const std::string& args, const std::string& libraryDir = SIM_HID_DIR) {
-        const std::string out = dir_.File("out"), err = dir_.File("err");
-        const std::string command = "env LD_LIBRARY_PATH='" + libraryDir + "' VRX310_SIM_STATE='" +
-                                    dir_.File("sim.state") + "' VRX310_SIM_LOG='" +
-                                    dir_.File("sim.log") + "' '" VRX310_CLI_PATH "' " + args +
-                                    " >'" + out + "' 2>'" + err + "'";
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = ReadFile(out);
-        run.Err = ReadFile(err);
-        return run;
+    CommandRun Cli(const std::string& args, const std::string& libraryDir = SIM_HID_DIR) {
+        return RunCommand(OnSimulator(dir_, libraryDir, VRX310_CLI_PATH) + " " + args, dir_);
     }
 
     TempDir dir_;
@@ -43,7 +25,7 @@ TEST_F(CliReadTest, JsonHoldsTheValuesAndTheTenDeviceTexts) {
                                       "device_info=C4424300" +
                                           std::string(56, '0') +
                                           "0302 17 00 0201 0500 0712 0000\n");
-    const CliRun run = Cli("read --json");
+    const CommandRun run = Cli("read --json");
     ASSERT_EQ(run.Status, 0) << run.Err;
     const auto json = nlohmann::json::parse(run.Out);
     EXPECT_EQ(json["compression"],
@@ -65,14 +47,14 @@ TEST_F(CliReadTest, JsonHoldsTheValuesAndTheTenDeviceTexts) {
 }
 
 TEST_F(CliReadTest, TextFormListsSlotsAndDeviceTexts) {
-    const CliRun run = Cli("read");
+    const CommandRun run = Cli("read");
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_NE(run.Out.find("FirmwareVersion   2.03"), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("  12           -1       -1"), std::string::npos) << run.Out;
 }
 
 TEST_F(CliReadTest, EraseComesBeforeTheDeviceInformationAndEmptiesTheTester) {
-    CliRun run = Cli("read --erase --json");
+    CommandRun run = Cli("read --erase --json");
     ASSERT_EQ(run.Status, 0) << run.Err;
     // The values printed are those read before the erase.
     EXPECT_GE(nlohmann::json::parse(run.Out)["compression"][0].get<int>(), 0);
@@ -86,7 +68,7 @@ TEST_F(CliReadTest, EraseComesBeforeTheDeviceInformationAndEmptiesTheTester) {
 
 TEST_F(CliReadTest, FailedEraseIsReportedAfterTheValues) {
     WriteFile(dir_.File("sim.state"), "fault_write=0x42\n");
-    const CliRun run = Cli("read --erase");
+    const CommandRun run = Cli("read --erase");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Out.find("Device SN"), std::string::npos);
     EXPECT_NE(run.Err.find("Erasing measurements failed!"), std::string::npos) << run.Err;
@@ -94,7 +76,7 @@ TEST_F(CliReadTest, FailedEraseIsReportedAfterTheValues) {
 
 TEST_F(CliReadTest, MissingTesterOrFailedReadStopsWithStatus1) {
     WriteFile(dir_.File("sim.state"), "connected=0\n");
-    CliRun run = Cli("read --json");
+    CommandRun run = Cli("read --json");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("No VRX-310 device connected!"), std::string::npos) << run.Err;
     EXPECT_TRUE(run.Out.empty());
@@ -113,7 +95,7 @@ TEST_F(CliReadTest, MissingTesterOrFailedReadStopsWithStatus1) {
 
 TEST_F(CliReadTest, BadArgumentsGiveUsageAndStatus2) {
     for (const char* args : {"", "reed", "read --jsn", "read --json extra"}) {
-        const CliRun run = Cli(args);
+        const CommandRun run = Cli(args);
         EXPECT_EQ(run.Status, 2) << args;
         EXPECT_NE(run.Err.find("usage:"), std::string::npos) << args;
         EXPECT_TRUE(run.Out.empty()) << args;

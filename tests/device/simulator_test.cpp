@@ -2,7 +2,7 @@
 // erase and sensor write persisting in the state file, the fault switches
 // and the request log.
 #include "device/tester_link.h"
-#include "tests/device/temp_dir.h"
+#include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>
 

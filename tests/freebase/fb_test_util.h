@@ -1,36 +1,16 @@
-// Small helpers of the database tests: a private folder, whole-file bytes.
+// Small helpers of the database tests: whole files as byte vectors and
+// little-endian words read from them; the private folder is the common one.
 #pragma once
 
+#include "tests/common/temp_dir.h"
+
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fbtest.XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data())) {
-            path_ = made;
-        }
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,5 +1,6 @@
 // fbtool as a user runs it: dump, build, check and their exit statuses.
 #include "freebase/freebase.h"
+#include "tests/common/command_run.h"
 #include "tests/freebase/fb_test_util.h"
 
 #include <gtest/gtest.h>
@@ -8,34 +9,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sys/wait.h>
 
 namespace {
 
 using nlohmann::json;
 
-struct ToolRun {
-    int Status = -1;
-    std::string Out;
-};
-
 class FbtoolTest : public ::testing::Test {
 protected:
-    ToolRun Tool(const std::string& args) {
-        const std::string out = dir / "stdout.txt";
-        const std::string cmd =
-            std::string(FBTOOL_PATH) + " " + args + " >" + out + " 2>" + (dir / "stderr.txt");
-        const int raw = std::system(cmd.c_str());
-        ToolRun r;
-        r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        const Bytes b = ReadBytes(out);
-        r.Out.assign(b.begin(), b.end());
-        return r;
+    CommandRun Tool(const std::string& args) {
+        last_ = RunCommand(std::string(FBTOOL_PATH) + " " + args, dir);
+        return last_;
     }
-    std::string Stderr() {
-        const Bytes b = ReadBytes(dir / "stderr.txt");
-        return std::string(b.begin(), b.end());
-    }
+    // What the last run wrote to stderr.
+    const std::string& Stderr() const { return last_.Err; }
     void WriteText(const std::string& name, const std::string& text) {
         std::ofstream(dir / name, std::ios::binary) << text;
     }
@@ -89,12 +75,13 @@ protected:
     }
 
     TempDir dir;
+    CommandRun last_;
 };
 
 TEST_F(FbtoolTest, DumpThenBuildGivesTheSameFile) {
     for (auto version : {TSaveAsVersion::Version1, TSaveAsVersion::Version2}) {
         const std::string original = MakeSample("sample.fdb", version);
-        ToolRun dump = Tool("dump " + original);
+        CommandRun dump = Tool("dump " + original);
         ASSERT_EQ(dump.Status, 0) << Stderr();
         WriteText("dump.json", dump.Out);
 
@@ -147,18 +134,18 @@ TEST_F(FbtoolTest, BuildTakesFloatingFromValueWhenThereIsNoHex) {
 
 TEST_F(FbtoolTest, CheckTellsSoundFilesFromDamagedOnes) {
     const std::string path = MakeSample("c.fdb", TSaveAsVersion::Version2);
-    ToolRun ok = Tool("check " + path);
+    CommandRun ok = Tool("check " + path);
     EXPECT_EQ(ok.Status, 0);
     EXPECT_EQ(ok.Out, "ok, version 2\n");
 
     Bytes b = ReadBytes(path);
     b[93] ^= 1; // the value of the first integer
     WriteBytes(dir / "bad.fdb", b);
-    ToolRun bad = Tool("check " + (dir / "bad.fdb"));
+    CommandRun bad = Tool("check " + (dir / "bad.fdb"));
     EXPECT_EQ(bad.Status, 1);
     EXPECT_EQ(bad.Out, "error 8: data checksum mismatch\n");
 
-    ToolRun missing = Tool("check " + (dir / "none.fdb"));
+    CommandRun missing = Tool("check " + (dir / "none.fdb"));
     EXPECT_EQ(missing.Status, 1);
     EXPECT_EQ(missing.Out.rfind("error 3:", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.fdb"));

@@ -1,20 +1,12 @@
 // vrx310-cli on report files: show, export, and read --out against the
 // simulator, run as the built program.
 #include "report/report_file.h"
-#include "tests/device/temp_dir.h"
+#include "tests/common/command_run.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-
 namespace {
-
-struct CliRun {
-    int Status = -1;
-    std::string Out, Err;
-    bool Has(const std::string& text) const { return Out.find(text) != std::string::npos; }
-};
 
 class CliReportTest : public ::testing::Test {
 protected:
@@ -31,14 +23,11 @@ protected:
         ASSERT_TRUE(SaveReportFile(file_, r, true, "06.12.2026 -- 10:11:12", nullptr));
     }
 
-    CliRun Cli(const std::string& args) {
-        const std::string out = dir_.File("stdout"), err = dir_.File("stderr");
-        const std::string command = "cd '" + dir_.File("") + "' && env LD_LIBRARY_PATH='" +
-                                    SIM_HID_DIR + "' VRX310_SIM_STATE='" + dir_.File("sim.state") +
-                                    "' VRX310_SIM_LOG='" + dir_.File("sim.log") + "' '" +
-                                    VRX310_CLI_PATH "' " + args + " >'" + out + "' 2>'" + err + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    // Run in the folder, so file names are given as a user types them.
+    CommandRun Cli(const std::string& args) {
+        return RunCommand("cd '" + dir_.File("") + "' && " +
+                              OnSimulator(dir_, SIM_HID_DIR, VRX310_CLI_PATH) + " " + args,
+                          dir_);
     }
 
     TempDir dir_;
@@ -46,7 +35,7 @@ protected:
 };
 
 TEST_F(CliReportTest, ShowPrintsEachPositionWithItsSlotInTheChosenUnit) {
-    CliRun run = Cli("show sample.vrx");
+    CommandRun run = Cli("show sample.vrx");
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_TRUE(run.Has("Operator:             M\xC3\xBCller\n")) << run.Out;
     EXPECT_TRUE(run.Has("Date and Time:        06.12.2026 -- 10:11:12\n"));
@@ -64,7 +53,7 @@ TEST_F(CliReportTest, ShowPrintsEachPositionWithItsSlotInTheChosenUnit) {
 }
 
 TEST_F(CliReportTest, ExportGivesJsonAndCsvInUtf8) {
-    CliRun run = Cli("export sample.vrx --json");
+    CommandRun run = Cli("export sample.vrx --json");
     ASSERT_EQ(run.Status, 0) << run.Err;
     const auto json = nlohmann::json::parse(run.Out);
     EXPECT_EQ(json["operator"], "M\xC3\xBCller");
@@ -90,7 +79,7 @@ TEST_F(CliReportTest, ExportGivesJsonAndCsvInUtf8) {
 TEST_F(CliReportTest, BadFilesFailWithAMessageAndAreNeitherCreatedNorChanged) {
     WriteFile(dir_.File("text.vrx"), "not a report");
     for (const std::string command : {"show text.vrx", "export text.vrx --json"}) {
-        const CliRun run = Cli(command);
+        const CommandRun run = Cli(command);
         EXPECT_EQ(run.Status, 1) << command;
         EXPECT_NE(run.Err.find("not a report file"), std::string::npos) << run.Err;
         EXPECT_TRUE(run.Out.empty());
@@ -102,8 +91,8 @@ TEST_F(CliReportTest, BadFilesFailWithAMessageAndAreNeitherCreatedNorChanged) {
 
 TEST_F(CliReportTest, ReadOutSavesBeforeItErases) {
     WriteFile(dir_.File("sim.state"), "compression=1285 0 -1\nleakage=-1 59\n");
-    CliRun run = Cli("read --out read.vrx --car 'Gro\xC3\x9F 7' --operator 'J\xC3\xBCrgen' "
-                     "--unit psi --erase --json");
+    CommandRun run = Cli("read --out read.vrx --car 'Gro\xC3\x9F 7' --operator 'J\xC3\xBCrgen' "
+                         "--unit psi --erase --json");
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(ReadFile(dir_.File("sim.log")), "40 00\n10 00\n32 00\n22 00\n42 00\n");
     MeasurementReport r;

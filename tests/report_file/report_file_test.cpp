@@ -2,7 +2,7 @@
 // reading with the schema's defaults, and the whole-file save and load.
 #include "freebase/fb_file.h"
 #include "report/report_file.h"
-#include "tests/device/temp_dir.h"
+#include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>
 

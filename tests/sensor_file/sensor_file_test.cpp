@@ -1,6 +1,6 @@
 #include "settings/sensor_file.h"
 
-#include "tests/settings/test_folder.h"
+#include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -92,9 +92,9 @@ TEST(SensorFileTest, PossibleFactorsExcludeBothBounds) {
 }
 
 TEST(SensorFileTest, ReadsFilesOnDiskAndRefusesWhatIsNoSensorFile) {
-    TestFolder folder;
+    TempDir folder;
     const std::string path = folder.File("S-12345.sens");
-    WriteBytes(path, kExample);
+    WriteFile(path, kExample);
     EXPECT_EQ(ReadSensorFactor(path, "12345"), 65432);
     EXPECT_EQ(ReadVerificationValue(path), 20);
 
@@ -111,10 +111,10 @@ TEST(SensorFileTest, ReadsFilesOnDiskAndRefusesWhatIsNoSensorFile) {
 
     // Padded past the limit, the same content is refused whole.
     const std::string big = folder.File("big.sens");
-    WriteBytes(big, kExample + std::string(SensorFile::MaxBytes, ';'));
+    WriteFile(big, kExample + std::string(SensorFile::MaxBytes, ';'));
     EXPECT_FALSE(file.Load(big));
     EXPECT_EQ(ReadSensorFactor(big, "12345"), 0);
-    WriteBytes(big, kExample + std::string(SensorFile::MaxBytes - kExample.size(), ';'));
+    WriteFile(big, kExample + std::string(SensorFile::MaxBytes - kExample.size(), ';'));
     EXPECT_TRUE(file.Load(big));
     EXPECT_EQ(file.Factor("12345"), 65432);
 }

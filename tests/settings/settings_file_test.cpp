@@ -2,7 +2,7 @@
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
 
-#include "test_folder.h"
+#include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 class SettingsFileTest : public ::testing::Test {
 protected:
     std::string Ini() const { return folder_.File("VRX310.ini"); }
-    TestFolder folder_;
+    TempDir folder_;
 };
 
 } // namespace
@@ -44,19 +44,19 @@ TEST_F(SettingsFileTest, NoFileGivesEveryDefaultAndCreatesNothing) {
 }
 
 TEST_F(SettingsFileTest, ValuesAsTheWindowsProgramReadsThem) {
-    WriteBytes(Ini(), "[Main]\r\n"
-                      "x=12abc\r\n"
-                      "y=-7\r\n"
-                      "Unit=kPa\r\n"
-                      "AutoClear=2\r\n"
-                      "[Names]\r\n"
-                      "LastUser=5\r\n"
-                      "[Company]\r\n"
-                      "x=99999999999\r\n"
-                      "y=+3\r\n"
-                      "[ChgSens]\r\n"
-                      "x=- 4\r\n"
-                      "y=yes\r\n");
+    WriteFile(Ini(), "[Main]\r\n"
+                     "x=12abc\r\n"
+                     "y=-7\r\n"
+                     "Unit=kPa\r\n"
+                     "AutoClear=2\r\n"
+                     "[Names]\r\n"
+                     "LastUser=5\r\n"
+                     "[Company]\r\n"
+                     "x=99999999999\r\n"
+                     "y=+3\r\n"
+                     "[ChgSens]\r\n"
+                     "x=- 4\r\n"
+                     "y=yes\r\n");
     SettingsFile settings(Ini());
     const MainWindowSettings main = ReadMainWindowSettings(settings);
     EXPECT_EQ(main.X, 12); // the leading number
@@ -86,14 +86,14 @@ TEST_F(SettingsFileTest, MainWindowValuesAreWrittenInTheirOrder) {
     values.AutoClear = true;
     values.LastUser = -1;
     WriteMainWindowSettings(settings, values);
-    EXPECT_EQ(ReadBytes(Ini()), "[Main]\r\n"
-                                "x=140\r\n"
-                                "y=-3\r\n"
-                                "Unit=2\r\n"
-                                "AutoClear=1\r\n"
-                                "\r\n"
-                                "[Names]\r\n"
-                                "LastUser=-1\r\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Main]\r\n"
+                               "x=140\r\n"
+                               "y=-3\r\n"
+                               "Unit=2\r\n"
+                               "AutoClear=1\r\n"
+                               "\r\n"
+                               "[Names]\r\n"
+                               "LastUser=-1\r\n");
     const MainWindowSettings back = ReadMainWindowSettings(settings);
     EXPECT_EQ(back.X, 140);
     EXPECT_EQ(back.Y, -3);
@@ -114,21 +114,21 @@ TEST_F(SettingsFileTest, CompanyDetailsRoundTripInTheirOrder) {
                      "www.example.com",
                      "/home/u/logo.jpg"};
     WriteCompanyDetails(settings, d);
-    EXPECT_EQ(ReadBytes(Ini()), "[Company]\r\n"
-                                "Name=Autohaus M\xFCller\r\n"
-                                "Address=Hauptstra\xDF"
-                                "e 1\r\n"
-                                "City=12345 Ort\r\n"
-                                "Phone=0123\r\n"
-                                "Fax=0124\r\n"
-                                "Email=info@example.com\r\n"
-                                "Website=www.example.com\r\n"
-                                "VerzFirmenlogo=/home/u/logo.jpg\r\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Company]\r\n"
+                               "Name=Autohaus M\xFCller\r\n"
+                               "Address=Hauptstra\xDF"
+                               "e 1\r\n"
+                               "City=12345 Ort\r\n"
+                               "Phone=0123\r\n"
+                               "Fax=0124\r\n"
+                               "Email=info@example.com\r\n"
+                               "Website=www.example.com\r\n"
+                               "VerzFirmenlogo=/home/u/logo.jpg\r\n");
     EXPECT_EQ(ReadCompanyDetails(settings).VerzFirmenlogo, d.VerzFirmenlogo);
 }
 
 TEST_F(SettingsFileTest, OperatorListWithAGap) {
-    WriteBytes(Ini(), "[Names]\r\n0=Anna\r\n1=Bert\r\n3=Dora\r\nLastUser=1\r\n");
+    WriteFile(Ini(), "[Names]\r\n0=Anna\r\n1=Bert\r\n3=Dora\r\nLastUser=1\r\n");
     SettingsFile settings(Ini());
     EXPECT_EQ(ReadOperatorNames(settings), (OperatorNames{"Anna", "Bert"}));
 
@@ -144,7 +144,7 @@ TEST_F(SettingsFileTest, OperatorListWithAGap) {
 }
 
 TEST_F(SettingsFileTest, RewritingTheOperatorList) {
-    WriteBytes(Ini(), "[Names]\r\n0=A\r\n1=B\r\n2=C\r\nLastUser=2\r\n");
+    WriteFile(Ini(), "[Names]\r\n0=A\r\n1=B\r\n2=C\r\nLastUser=2\r\n");
     SettingsFile settings(Ini());
     // An empty entry would hide the names after it at the next start.
     RewriteOperatorNames(settings, 3, {"A", "", "C"});
@@ -153,7 +153,7 @@ TEST_F(SettingsFileTest, RewritingTheOperatorList) {
 
     // All deleted: no numbered key stays.
     RewriteOperatorNames(settings, 2, {});
-    EXPECT_EQ(ReadBytes(Ini()), "[Names]\r\nLastUser=2\r\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Names]\r\nLastUser=2\r\n");
 
     OperatorNames names;
     AppendOperatorName(settings, names, "Zoe");
@@ -165,11 +165,11 @@ TEST_F(SettingsFileTest, RewritingTheOperatorList) {
 TEST_F(SettingsFileTest, ACancelledDialogChangesOnlyItsPosition) {
     const std::string before = "[Names]\r\n0=A\r\n1=B\r\nLastUser=1\r\nx=20\r\ny=20\r\n"
                                "[Company]\r\nName=N\r\nx=5\r\n";
-    WriteBytes(Ini(), before);
+    WriteFile(Ini(), before);
     SettingsFile settings(Ini());
     WriteWindowPosition(settings, "Names", {300, 40});
-    EXPECT_EQ(ReadBytes(Ini()), "[Names]\r\n0=A\r\n1=B\r\nLastUser=1\r\nx=300\r\ny=40\r\n"
-                                "[Company]\r\nName=N\r\nx=5\r\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Names]\r\n0=A\r\n1=B\r\nLastUser=1\r\nx=300\r\ny=40\r\n"
+                               "[Company]\r\nName=N\r\nx=5\r\n");
     WriteWindowPosition(settings, "Company", {7, 8});
     EXPECT_EQ(ReadWindowPosition(settings, "Company").X, 7);
     EXPECT_EQ(ReadWindowPosition(settings, "Company").Y, 8);
@@ -191,7 +191,7 @@ TEST_F(SettingsFileTest, AHandWrittenWindowsFileSurvivesAWrite) {
                                     "[Workshop tools]\r\n"
                                     "Torque=120\r\n"
                                     "; end of file\r\n";
-    WriteBytes(Ini(), handWritten);
+    WriteFile(Ini(), handWritten);
     SettingsFile settings(Ini());
     const MainWindowSettings main = ReadMainWindowSettings(settings);
     EXPECT_EQ(main.X, 25);
@@ -201,23 +201,23 @@ TEST_F(SettingsFileTest, AHandWrittenWindowsFileSurvivesAWrite) {
 
     // The same value again leaves the file as it is, blanks and all.
     EXPECT_TRUE(settings.WriteInteger("Main", "x", 25));
-    EXPECT_EQ(ReadBytes(Ini()), handWritten);
+    EXPECT_EQ(ReadFile(Ini()), handWritten);
     EXPECT_TRUE(settings.WriteInteger("Main", "y", 31));
     std::string expected = handWritten;
     expected.replace(expected.find("Y = 30"), 6, "Y=31");
-    EXPECT_EQ(ReadBytes(Ini()), expected);
+    EXPECT_EQ(ReadFile(Ini()), expected);
 }
 
 TEST_F(SettingsFileTest, EveryReadSeesTheFileAsItIsNow) {
     SettingsFile settings(Ini());
     EXPECT_TRUE(settings.WriteString("Main", "x", "1"));
-    WriteBytes(Ini(), "[Main]\nx=2\n[Other]\nkey=value\n"); // another program
+    WriteFile(Ini(), "[Main]\nx=2\n[Other]\nkey=value\n"); // another program
     EXPECT_EQ(settings.ReadInteger("Main", "x", 0), 2);
     EXPECT_TRUE(settings.WriteInteger("Main", "y", 3));
-    EXPECT_EQ(ReadBytes(Ini()), "[Main]\nx=2\ny=3\n[Other]\nkey=value\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Main]\nx=2\ny=3\n[Other]\nkey=value\n");
     EXPECT_TRUE(settings.DeleteKey("Main", "x"));
     EXPECT_TRUE(settings.DeleteKey("Main", "x")); // already gone: nothing to do
-    EXPECT_EQ(ReadBytes(Ini()), "[Main]\ny=3\n[Other]\nkey=value\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Main]\ny=3\n[Other]\nkey=value\n");
 }
 
 TEST_F(SettingsFileTest, EmptyPathReadsDefaultsAndWritesNothing) {
@@ -231,7 +231,7 @@ TEST_F(SettingsFileTest, EmptyPathReadsDefaultsAndWritesNothing) {
 
 TEST_F(SettingsFileTest, WriteIsAtomic) {
     const std::string old = "[Main]\r\nx=1\r\n";
-    WriteBytes(Ini(), old);
+    WriteFile(Ini(), old);
     SettingsFile settings(Ini());
     ASSERT_TRUE(settings.WriteInteger("Main", "x", 2));
     // Nothing but the settings file is left in the folder.
@@ -245,15 +245,15 @@ TEST_F(SettingsFileTest, WriteIsAtomic) {
     // root) and the old file stays as it was.
     fs::create_directory(AtomicTempPath(Ini()));
     EXPECT_FALSE(settings.WriteInteger("Main", "x", 3));
-    EXPECT_EQ(ReadBytes(Ini()), "[Main]\r\nx=2\r\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Main]\r\nx=2\r\n");
     EXPECT_EQ(settings.ReadInteger("Main", "x", 0), 2);
     EXPECT_TRUE(fs::is_directory(AtomicTempPath(Ini())));
     fs::remove(AtomicTempPath(Ini()));
 
     // A leftover temporary file of a crashed run does not block a write.
-    WriteBytes(AtomicTempPath(Ini()), "half");
+    WriteFile(AtomicTempPath(Ini()), "half");
     EXPECT_TRUE(settings.WriteInteger("Main", "x", 4));
-    EXPECT_EQ(ReadBytes(Ini()), "[Main]\r\nx=4\r\n");
+    EXPECT_EQ(ReadFile(Ini()), "[Main]\r\nx=4\r\n");
     EXPECT_FALSE(fs::exists(AtomicTempPath(Ini())));
 }
 
@@ -268,7 +268,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
 
     // A file too large to be settings.
     const std::string big = "[Main]\nx=5\n" + std::string(17u << 20, ';');
-    WriteBytes(Ini(), big);
+    WriteFile(Ini(), big);
     EXPECT_EQ(settings.ReadInteger("Main", "x", 10), 10);
     EXPECT_FALSE(settings.WriteInteger("Main", "x", 1));
     EXPECT_EQ(fs::file_size(Ini()), big.size());
@@ -276,7 +276,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
 
 TEST_F(SettingsFileTest, ReplacementKeepsModeAndLinks) {
     const std::string real = folder_.File("real.ini");
-    WriteBytes(real, "[Main]\nx=1\n");
+    WriteFile(real, "[Main]\nx=1\n");
     ASSERT_EQ(chmod(real.c_str(), 0644), 0);
     fs::create_symlink(real, Ini());
     SettingsFile settings(Ini());
@@ -286,7 +286,7 @@ TEST_F(SettingsFileTest, ReplacementKeepsModeAndLinks) {
     umask(oldMask);
     ASSERT_TRUE(written);
     EXPECT_TRUE(fs::is_symlink(Ini()));
-    EXPECT_EQ(ReadBytes(real), "[Main]\nx=2\n");
+    EXPECT_EQ(ReadFile(real), "[Main]\nx=2\n");
     struct stat st {};
     ASSERT_EQ(stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);

@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "test_folder.h"
+#include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ unsigned Mode(const fs::path& p) {
 } // namespace
 
 TEST(SettingsFilePath, MissingConfigFolderIsCreatedPrivate) {
-    TestFolder folder;
+    TempDir folder;
     const fs::path config = folder.Path() / "fresh" / "config";
     ScopedEnv xdg("XDG_CONFIG_HOME", config.c_str());
     EXPECT_EQ(SettingsFilePath(), (config / "VRX310.ini").string());
@@ -56,7 +56,7 @@ TEST(SettingsFilePath, MissingConfigFolderIsCreatedPrivate) {
 }
 
 TEST(SettingsFilePath, RelativeXdgFallsBackToHome) {
-    TestFolder folder;
+    TempDir folder;
     ScopedEnv xdg("XDG_CONFIG_HOME", "relative/config");
     ScopedEnv home("HOME", folder.Path().c_str());
     EXPECT_EQ(SettingsFilePath(), (folder.Path() / ".config" / "VRX310.ini").string());
@@ -64,9 +64,9 @@ TEST(SettingsFilePath, RelativeXdgFallsBackToHome) {
 }
 
 TEST(SettingsFilePath, NoUsableFolderGivesNoPath) {
-    TestFolder folder;
+    TempDir folder;
     const std::string blocker = folder.File("not-a-folder");
-    WriteBytes(blocker, "x");
+    WriteFile(blocker, "x");
     ScopedEnv xdg("XDG_CONFIG_HOME", blocker.c_str());
     EXPECT_EQ(SettingsFilePath(), "");
     ScopedEnv xdg2("XDG_CONFIG_HOME", (blocker + "/below").c_str());

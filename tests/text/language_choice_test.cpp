@@ -1,8 +1,9 @@
 #include "text/language_choice.h"
 
+#include "tests/common/temp_dir.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,12 +15,7 @@ namespace {
 
 class LanguageChoiceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vrx-lang-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_TRUE(folder_.Valid()); }
 
     std::string Touch(const std::string& name) {
         const fs::path p = dir_ / name;
@@ -27,7 +23,8 @@ protected:
         return p.string();
     }
 
-    fs::path dir_;
+    TempDir folder_;
+    const fs::path dir_ = folder_.Path();
 };
 
 } // namespace

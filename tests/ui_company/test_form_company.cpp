@@ -1,8 +1,8 @@
 // The company details dialog and the main window's logo, through the real
 // main window's "Company" action.
+#include "tests/common/modal_script.h"
 #include "tests/platform/jpeg_writer.h"
 #include "tests/ui_main/main_window_fixture.h"
-#include "tests/ui_names/modal_script.h"
 
 #include "dialogs/form_company.h"
 #include "settings/profile_text.h"
@@ -17,11 +17,6 @@
 #include <QToolButton>
 
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString WriteBitmap(const QTemporaryDir& dir, const QString& name, const QColor& colour) {
     QImage image(60, 40, QImage::Format_RGB32);
@@ -50,7 +45,7 @@ bool Shows(const QImage& picture, const QColor& colour) {
 }
 
 std::string Stored(const MainWindowFixture& fx, const char* key) {
-    return ProfileText(ReadFile(fx.SettingsPath()).toStdString())
+    return ProfileText(fx.SettingsBytes().toStdString())
         .Value("Company", key)
         .value_or("(missing)");
 }
@@ -224,7 +219,7 @@ void TestFormCompany::cancelAfterChoosingANewLogoChangesNothing() {
     fx.WriteSettings(
         QStringLiteral("[Company]\r\nName=Werkstatt\r\nVerzFirmenlogo=%1\r\n").arg(logo));
     fx.Start();
-    const QByteArray before = ReadFile(fx.SettingsPath());
+    const QByteArray before = fx.SettingsBytes();
 
     Seen chosen;
     ModalScript script;
@@ -247,7 +242,7 @@ void TestFormCompany::cancelAfterChoosingANewLogoChangesNothing() {
     QCOMPARE(QString::fromStdString(FormMain->Company().VerzFirmenlogo), logo);
     QVERIFY(Shows(FormMain->LogoPicture(), Green));
     // Only the dialog's position was added to the file.
-    QByteArray after = ReadFile(fx.SettingsPath());
+    QByteArray after = fx.SettingsBytes();
     QVERIFY(after.contains("x=66\r\ny=44\r\n"));
     after.replace("x=66\r\ny=44\r\n", "");
     QCOMPARE(after, before);

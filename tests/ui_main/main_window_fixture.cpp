@@ -71,6 +71,11 @@ void MainWindowFixture::WriteSettings(const QString& text) {
         f.write(text.toLatin1());
 }
 
+QByteArray MainWindowFixture::SettingsBytes() const {
+    QFile f(SettingsPath());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 bool MainWindowFixture::SettingsExist() const {
     return QFile::exists(SettingsPath());
 }

@@ -50,6 +50,8 @@ public:
     void WriteState(const QString& text);
     void WriteSettings(const QString& text);
     QString SettingsPath() const;
+    // The settings file as it lies on disk; empty when there is none.
+    QByteArray SettingsBytes() const;
     bool SettingsExist() const;
     // Requests the program wrote to the tester, one per line ("40 00").
     QStringList Requests() const;

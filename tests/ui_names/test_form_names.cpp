@@ -1,7 +1,7 @@
 // The operator names dialog on its own and through the main window's
 // "Names of operators" action.
+#include "tests/common/modal_script.h"
 #include "tests/ui_main/main_window_fixture.h"
-#include "tests/ui_names/modal_script.h"
 
 #include "dialogs/form_names.h"
 #include "settings/profile_text.h"
@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,11 +30,6 @@ QStringList Items(const QComboBox* box) {
     for (int i = 0; i < box->count(); ++i)
         items << box->itemText(i);
     return items;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The dialog on its own, with a settings file in a fresh folder.
@@ -278,7 +272,7 @@ void TestFormNames::cancelChangesNothingButThePosition() {
     fx.WriteSettings(QStringLiteral("[Names]\r\n0=Anna\r\n1=Bert\r\nLastUser=1\r\n"
                                     "[Company]\r\nName=Werkstatt\r\n"));
     fx.Start();
-    const QByteArray before = ReadFile(fx.SettingsPath());
+    const QByteArray before = fx.SettingsBytes();
     QCOMPARE(FormMain->ComboBoxNames->currentIndex(), 1);
 
     ModalScript script;
@@ -304,7 +298,7 @@ void TestFormNames::cancelChangesNothingButThePosition() {
     QCOMPARE(Items(FormMain->ComboBoxNames), (QStringList{"Anna", "Bert"}));
     QCOMPARE(FormMain->ComboBoxNames->currentIndex(), 1);
     // The file gained the two position keys and nothing else.
-    QByteArray after = ReadFile(fx.SettingsPath());
+    QByteArray after = fx.SettingsBytes();
     QVERIFY(after.contains("x=140\r\ny=90\r\n"));
     after.replace("x=140\r\ny=90\r\n", "");
     QCOMPARE(after, before);
@@ -373,7 +367,7 @@ void TestFormNames::deletingAllNamesLeavesNoNumberedKeys() {
     QCOMPARE(FormMain->ComboBoxNames->count(), 0);
     QCOMPARE(FormMain->ComboBoxNames->currentIndex(), -1);
     QVERIFY(FormMain->Operators().empty());
-    const ProfileText text(ReadFile(fx.SettingsPath()).toStdString());
+    const ProfileText text(fx.SettingsBytes().toStdString());
     for (const char* key : {"0", "1", "2"})
         QVERIFY2(!text.Value("Names", key).has_value(), key);
     QCOMPARE(text.Value("Names", "LastUser").value_or(""), std::string("2"));

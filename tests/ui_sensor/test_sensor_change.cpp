@@ -1,8 +1,8 @@
 // The sensor change end to end: the real main window, the sensor change
 // window and the simulated tester, whose request log shows exactly what
 // reached the tester.
+#include "tests/common/modal_script.h"
 #include "tests/ui_main/main_window_fixture.h"
-#include "tests/ui_names/modal_script.h"
 
 #include "app/main/bar_chart.h"
 #include "device/tester_link.h"
