@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -42,6 +44,15 @@ public:
     template <typename T> ModalScript& OnA(std::function<void(T*)> act) {
         return Then([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
                     [act](QWidget* w) { act(qobject_cast<T*>(w)); });
+    }
+    // The next step on a file dialog: the path typed into its name field,
+    // then Open.
+    ModalScript& ChooseInFileDialog(const QString& path) {
+        return OnA<QFileDialog>([path](QFileDialog* d) {
+            if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(path);
+            static_cast<QDialog*>(d)->accept(); // as the Open button does
+        });
     }
 
     // Texts of the plain message boxes, in the order they were shown.

@@ -65,12 +65,7 @@ Seen Look() {
 // Picks file in the logo file dialog.
 void Pick(ModalScript& script, const QString& file) {
     script.On(FormCompany, [](QWidget*) { FormCompany->VerzAuftruf->click(); });
-    script.OnA<QFileDialog>([file](QFileDialog* d) {
-        // Typed into the file name field, then Open.
-        if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->setText(file);
-        static_cast<QDialog*>(d)->accept();
-    });
+    script.ChooseInFileDialog(file);
 }
 
 const QColor Green(0, 160, 0);

@@ -13,9 +13,7 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QFrame>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,11 +101,7 @@ QByteArray SensorFile(const QByteArray& key, int factor, int verification) {
 
 void ChooseFile(ModalScript& script, const QString& path) {
     script.On(FormChangeSens, [](QWidget*) { FormChangeSens->VerzAuftruf->click(); });
-    script.OnA<QFileDialog>([path](QFileDialog* d) {
-        if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->setText(path);
-        static_cast<QDialog*>(d)->accept(); // as the Open button does
-    });
+    script.ChooseInFileDialog(path);
 }
 
 // "Change", the serial number typed over the selected text, Enter.
