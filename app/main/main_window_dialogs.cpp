@@ -32,10 +32,8 @@ void TFormMain::ActionSettingsNamesExecute() {
         return;
     RewriteOperatorNames(*settings_, ComboBoxNames->count(), operatorNames_);
     const int remembered = ComboBoxNames->currentIndex();
+    SetOperatorItems();
     QSignalBlocker block(ComboBoxNames);
-    ComboBoxNames->clear();
-    for (const std::string& name : operatorNames_)
-        ComboBoxNames->addItem(DiskToQ(name));
     ComboBoxNames->setCurrentIndex(
         remembered < ComboBoxNames->count() ? remembered : ComboBoxNames->count() - 1);
 }
