@@ -2,6 +2,9 @@
 // and texts, no charts) is the baseline of the same run; the full page adds
 // the two chart pictures. The PDF size is reported as a counter.
 #include "app/main/bar_chart.h"
+#include "print/chart_fill.h"
+#include "print/page_data.h"
+#include "print/printed_texts.h"
 #include "print/report_page.h"
 
 #include <QApplication>
@@ -14,28 +17,7 @@
 
 namespace {
 
-QImage ChartPicture(bool leakage) {
-    BarChart chart;
-    chart.SetHorizontalRange(0.45, 12.55);
-    if (leakage) {
-        chart.SetVerticalRange(0, 120, false);
-        chart.SetVerticalInverted(true);
-        chart.Series().BarOrigin = -10;
-        chart.Series().ValueFormat = QStringLiteral("##0%");
-        chart.Series().AddXY(0, 110, QStringLiteral("DummyBar"), QColor(12, 38, 29));
-    }
-    for (int p = 1; p <= 12; ++p) {
-        const double y = leakage ? (p * 7) % 40 : 8.5 + (p % 5) * 0.9;
-        chart.Series().AddXY(p, y, leakage ? QStringLiteral("%") : QString(),
-                             QColor(112 + 13 * (p - 1), 37, 29));
-    }
-    if (!leakage) {
-        chart.Series().AddXY(0, int(chart.Series().MaxYValue()) + 1, QStringLiteral("DummyBar"),
-                             QColor(12, 38, 29));
-    }
-    return chart.RenderToImage(QSize(600, 250));
-}
-
+// A report with ten of twelve slots measured, charted as the window charts it.
 ReportPageData PageData(bool charts) {
     ReportPageData d;
     d.CompanyName = QStringLiteral("Autohaus Beispiel GmbH");
@@ -45,25 +27,11 @@ ReportPageData PageData(bool charts) {
     d.CompanyFax = QStringLiteral("0123 456780");
     d.CompanyEmail = QStringLiteral("werkstatt@example.org");
     d.CompanyWebsite = QStringLiteral("www.example.org");
-    d.ReportTexts = {QStringLiteral("Measurement Report | VRX-310"),
-                     QStringLiteral("Car Identification: "),
-                     QStringLiteral("Operator: "),
-                     QStringLiteral("Report Date and Time: "),
-                     QString(),
-                     QStringLiteral("Device and Software Information (please quote in "
-                                    "communication):"),
-                     QStringLiteral("Device SN:"),
-                     QStringLiteral("Sensor SN:"),
-                     QStringLiteral("Software release: ")};
-    d.CylinderCaption = QStringLiteral("Cyl. no.");
+    SetPrintedTexts(d, PrintedReportTexts());
     d.CarID = QStringLiteral("B-AB 1234");
     d.Operator = QStringLiteral("Meier");
     d.DateandTime = QStringLiteral("24.03.2026 14:05");
-    d.CompressionCaption = QStringLiteral("Compression");
-    d.UnitCaption = QStringLiteral("Unit:");
-    d.UnitValueCaption = QStringLiteral("bar");
-    d.LeakageCaption = QStringLiteral("Leakage");
-    d.LeakageUnitCaption = QStringLiteral("Unit:  %    base reference 4bar");
+    d.UnitValueCaption = UnitCaption(unitBar);
     for (int p = 1; p <= 12; ++p) {
         d.CompressionSlots[p - 1] = SlotNumberText(p);
         d.LeakageSlots[p - 1] = SlotNumberText(p);
@@ -74,8 +42,17 @@ ReportPageData PageData(bool charts) {
     d.PrintCompression = charts;
     d.PrintLeakage = charts;
     if (charts) {
-        d.CompressionPicture = ChartPicture(false);
-        d.LeakagePicture = ChartPicture(true);
+        MeasurementReport report;
+        for (int slot = 0; slot < 10; ++slot) {
+            report.Compression[slot] = static_cast<std::int16_t>(85 + (slot % 5) * 9);
+            report.Leakage[slot] = static_cast<std::int16_t>((slot * 70) % 400);
+        }
+        BarChart komp;
+        BarChart leak;
+        ConfigureReportCharts(komp, leak, QLatin1Char('.'), QLatin1Char(','));
+        FillChartSeries(report, report.CompressionAssignment, report.LeakageAssignment, unitBar,
+                        komp.Series(), leak.Series());
+        SetChartPictures(d, komp, leak);
     }
     return d;
 }
