@@ -1,0 +1,95 @@
+// The one way this program reads and writes its files.
+//
+// Reading: only regular files of bounded size; a pipe, device or folder is
+// refused at once, without blocking.
+// Writing: a uniquely named temporary file beside the target, every write
+// checked, flushed with the folder, renamed over the target. On any failure
+// the old file is untouched and no temporary file stays behind.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace safefile {
+
+enum class ReadStatus {
+    Ok,
+    Missing,    // no such file (or a folder on the way is missing)
+    NotRegular, // a pipe, device, socket or folder
+    TooLarge,   // larger than the caller's limit
+    Failed      // anything else: no permission, read error
+};
+
+// Checks type and size without reading; `size` receives the size when Ok.
+ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes,
+                            std::uint64_t* size = nullptr);
+
+// Reads a whole regular file of at most maxBytes. Opens without blocking,
+// checks the type and size on the open file, then reads. `out` is empty
+// unless Ok.
+ReadStatus ReadRegularFile(const std::string& path, std::string& out, std::uint64_t maxBytes);
+ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
+                           std::uint64_t maxBytes);
+
+// Replaces one file. Begin, any number of Writes, then Commit; destroying
+// or Discarding an uncommitted replacer leaves the target as it was.
+//
+// The target's permission bits are kept (a new file gets 0666 less the
+// umask); a symbolic link is followed and stays a link; a target the user
+// may not write (no write bit, or no write access) is refused by Begin.
+// Temporary files of dead processes left beside the same target are
+// removed by Begin.
+class FileReplacer {
+public:
+    FileReplacer() = default;
+    ~FileReplacer();
+    FileReplacer(const FileReplacer&) = delete;
+    FileReplacer& operator=(const FileReplacer&) = delete;
+
+    bool Begin(const std::string& target);
+    // A short write, ENOSPC or any other error is a failure; once failed,
+    // Commit fails too.
+    bool Write(const void* data, std::size_t size);
+    bool Write(std::string_view data) { return Write(data.data(), data.size()); }
+    // fsync of the file, rename over the target, fsync of the folder.
+    bool Commit();
+    void Discard();
+
+    // The file the target resolves to (a link's destination), once begun.
+    const std::string& TargetPath() const { return target_; }
+    // The temporary file while it is open.
+    const std::string& TempPath() const { return temp_; }
+    // errno of the first failure, 0 when none.
+    int Error() const { return error_; }
+
+private:
+    bool Fail(int err);
+
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    bool failed_ = false;
+    int error_ = 0;
+    unsigned mode_ = 0;
+    bool keepMode_ = false;
+};
+
+// Begin, Write(content), Commit in one.
+bool ReplaceFile(const std::string& target, std::string_view content);
+
+// The temporary name used beside `target` by the process `pid`.
+std::string TempNameFor(const std::string& target, long pid, const std::string& unique);
+
+// Test seams. A write limit makes writes fail with ENOSPC once that many
+// bytes went out through all replacers (negative: no limit). The step hook
+// is called at each step of a replacement; a test may _exit() there to play
+// a crash, or return false to make the step fail.
+enum class WriteStep { TempCreated, DataWritten, TempSynced, Renamed };
+void SetWriteLimitForTesting(std::int64_t bytes);
+void SetStepHookForTesting(std::function<bool(WriteStep)> hook);
+
+} // namespace safefile
