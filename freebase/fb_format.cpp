@@ -9,6 +9,7 @@
 //
 // The file is built in memory and written in one go; reading takes the
 // whole file and checks every length against what is left before using it.
+#include "fileio/safe_file.h"
 #include "freebase/fb_file.h"
 #include "freebase/fb_tree.h"
 #include "freebase/freebase.h"
@@ -334,7 +335,7 @@ bool TFreeBase::SaveData() {
     if (!active_ || !root_ || openFlag_ == TFBOpenFlag::ReadOnly) {
         return false;
     }
-    fbfile::ReplacingFile file;
+    safefile::FileReplacer file;
     if (!file.Begin(boundPath_)) {
         return false;
     }

@@ -1,6 +1,7 @@
 // The entry tree, path access and activation of TFreeBase.
 #include "freebase/freebase.h"
 
+#include "fileio/safe_file.h"
 #include "freebase/fb_file.h"
 #include "freebase/fb_tree.h"
 
@@ -245,8 +246,14 @@ void TFreeBase::Activate() {
     boundPath_ = fileName_;
     const bool mayCreate =
         openFlag_ == TFBOpenFlag::CreateNotExists || openFlag_ == TFBOpenFlag::OverwriteCrashed;
-    if (!exists) {
-        if (mayCreate && fbfile::CreateEmpty(boundPath_)) {
+    // Zero bytes is what an interrupted first save leaves: a new file.
+    std::uint64_t size = 1;
+    const bool empty = exists && mayCreate &&
+                       safefile::CheckRegularFile(boundPath_, fbfile::MaxFileBytes, &size) ==
+                           safefile::ReadStatus::Ok &&
+                       size == 0;
+    if (!exists || empty) {
+        if (mayCreate && (empty || fbfile::CreateEmpty(boundPath_))) {
             NewData();
         } else {
             lastError_ = 3;
@@ -429,8 +436,7 @@ bool TFreeBase::WriteFloat(std::string_view Path, const Extended80& Value) {
 bool TFreeBase::WriteBinary(std::string_view Path, TBinaryParams Params) {
     auto* e = static_cast<TFBBinary*>(ForceEntry(Path, TFBEntryType::bin32, true));
     if (e == nullptr) {
-        delete[] Params.Data;
-        return false;
+        return false; // the block stays the caller's, as with every failed write
     }
     e->Assign(Params.Data, Params.Size);
     return true;

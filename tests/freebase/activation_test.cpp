@@ -57,7 +57,7 @@ TEST_F(ActivationTest, MissingFileOrNameFailsUnlessCreatingIsAllowed) {
     EXPECT_EQ(db.Root(), nullptr);
 }
 
-TEST_F(ActivationTest, CreatingMakesAnEmptyFileAtOnceThatCannotBeLoadedLater) {
+TEST_F(ActivationTest, CreatingMakesAnEmptyFileAtOnceThatOnlyASaveCanUse) {
     const std::string path = dir / "new.fdb";
     db.SetFileName(path);
     db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
@@ -74,10 +74,19 @@ TEST_F(ActivationTest, CreatingMakesAnEmptyFileAtOnceThatCannotBeLoadedLater) {
     EXPECT_FALSE(db.Active());
     EXPECT_EQ(fs::file_size(path), 0u);
 
+    // Nothing to read in it...
+    db.SetOpenFlag(TFBOpenFlag::ReadWrite);
     EXPECT_FALSE(db.Open());
     EXPECT_EQ(db.LastError(), 5);
     EXPECT_EQ(db.Root(), nullptr);
     EXPECT_EQ(raised, (std::vector<int>{5}));
+    // ...but where a missing file would be created it counts as missing.
+    db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+    ASSERT_TRUE(db.Open());
+    EXPECT_EQ(db.GetDatabaseInfo(), "unbenannt");
+    db.Close();
+    EXPECT_EQ(db.LastError(), 0);
+    EXPECT_GT(fs::file_size(path), 0u);
 }
 
 TEST_F(ActivationTest, ActivatingTwiceOrClosingTwice) {

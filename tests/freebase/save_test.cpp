@@ -1,4 +1,5 @@
 // A save never destroys the file that was there.
+#include "fileio/safe_file.h"
 #include "freebase/fb_file.h"
 #include "freebase/freebase.h"
 #include "tests/freebase/fb_test_util.h"
@@ -26,7 +27,7 @@ protected:
         original = ReadBytes(path);
         ASSERT_EQ(original.size(), 119u);
     }
-    void TearDown() override { fbfile::SetWriteLimitForTesting(-1); }
+    void TearDown() override { safefile::SetWriteLimitForTesting(-1); }
 
     void OpenAndChange(TFreeBase& db) {
         db.SetFileName(path);
@@ -49,7 +50,7 @@ TEST_F(SaveTest, AWriteFailingAnywhereLeavesTheOldFile) {
     for (std::int64_t limit : {0, 10, 70, 200, 5000, 5140}) {
         TFreeBase db;
         OpenAndChange(db);
-        fbfile::SetWriteLimitForTesting(limit);
+        safefile::SetWriteLimitForTesting(limit);
         EXPECT_FALSE(db.Flush()) << limit;
         EXPECT_EQ(db.LastError(), 4);
         EXPECT_EQ(db.CurrentFileSize(), static_cast<std::int64_t>(original.size()));
@@ -57,19 +58,19 @@ TEST_F(SaveTest, AWriteFailingAnywhereLeavesTheOldFile) {
         EXPECT_EQ(ReadBytes(path), original) << limit;
         EXPECT_TRUE(OnlyTheDatabaseIsThere()) << limit;
 
-        fbfile::SetWriteLimitForTesting(limit);
+        safefile::SetWriteLimitForTesting(limit);
         db.Close();
         EXPECT_EQ(db.LastError(), 4);
         EXPECT_FALSE(db.Active());
         EXPECT_EQ(ReadBytes(path), original);
         EXPECT_TRUE(OnlyTheDatabaseIsThere());
-        fbfile::SetWriteLimitForTesting(-1);
+        safefile::SetWriteLimitForTesting(-1);
     }
     // With room for all of it the same save goes through.
     TFreeBase db;
     OpenAndChange(db);
     const auto size = db.ExpectedFileSize();
-    fbfile::SetWriteLimitForTesting(size);
+    safefile::SetWriteLimitForTesting(size);
     EXPECT_TRUE(db.Flush());
     EXPECT_EQ(db.CurrentFileSize(), size);
     db.Abort();
@@ -78,20 +79,20 @@ TEST_F(SaveTest, AWriteFailingAnywhereLeavesTheOldFile) {
     db.Abort();
 }
 
-TEST_F(SaveTest, ANewFileThatCannotBeMadeLeavesTheOldFile) {
-    // Something that is not ours stands where the new file would be written.
-    fs::create_directory(fbfile::ReplacingFile::TempNameFor(path));
-    fs::create_directory(fs::path(fbfile::ReplacingFile::TempNameFor(path)) / "inside");
+TEST_F(SaveTest, AReadOnlyFileIsNotReplaced) {
+    ::chmod(path.c_str(), 0444);
     TFreeBase db;
     OpenAndChange(db);
     db.Close();
     EXPECT_EQ(db.LastError(), 4);
     EXPECT_EQ(ReadBytes(path), original);
-    EXPECT_TRUE(fs::is_directory(fs::path(fbfile::ReplacingFile::TempNameFor(path)) / "inside"));
+    EXPECT_TRUE(OnlyTheDatabaseIsThere());
 }
 
-TEST_F(SaveTest, ALeftoverFromAnInterruptedSaveIsReplaced) {
-    WriteBytes(fbfile::ReplacingFile::TempNameFor(path), Bytes(10, 0xAA));
+// What an interrupted save of an older version or a crash leaves: a fixed
+// temporary name beside the file, and a new file of zero bytes.
+TEST_F(SaveTest, LeftoversOfAnInterruptedSaveDoNotStopTheNext) {
+    WriteBytes(path + ".fbtmp", Bytes(10, 0xAA));
     TFreeBase db;
     OpenAndChange(db);
     db.Close();
@@ -100,6 +101,44 @@ TEST_F(SaveTest, ALeftoverFromAnInterruptedSaveIsReplaced) {
     ASSERT_TRUE(db.Open());
     EXPECT_EQ(db.ReadString("CarID", ""), "NEW-2");
     db.Abort();
+
+    const std::string empty = dir / "first.vrx";
+    WriteBytes(empty, {});
+    db.SetOpenFlag(TFBOpenFlag::ReadOnly);
+    db.SetFileName(empty);
+    EXPECT_FALSE(db.Open()); // nothing to show
+    EXPECT_EQ(db.LastError(), 5);
+    db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+    ASSERT_TRUE(db.Open()); // but a save onto it writes the report
+    db.WriteString("CarID", "FIRST");
+    db.Close();
+    ASSERT_EQ(db.LastError(), 0);
+    db.SetOpenFlag(TFBOpenFlag::ReadOnly);
+    ASSERT_TRUE(db.Open());
+    EXPECT_EQ(db.ReadString("CarID", ""), "FIRST");
+    db.Abort();
+}
+
+// A pipe or an oversized file at the report's name is refused at once,
+// however the database is opened.
+TEST_F(SaveTest, OnlyRegularFilesOfBoundedSizeAreLoaded) {
+    const std::string fifo = dir / "pipe.vrx";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = dir / "big.vrx";
+    {
+        Bytes bytes = original;
+        bytes.resize(fbfile::MaxFileBytes + 1);
+        WriteBytes(big, bytes);
+    }
+    for (TFBOpenFlag flag : {TFBOpenFlag::ReadOnly, TFBOpenFlag::CreateNotExists}) {
+        for (const std::string& p : {fifo, big}) {
+            TFreeBase db;
+            db.SetOpenFlag(flag);
+            db.SetFileName(p);
+            EXPECT_FALSE(db.Open()) << p;
+            EXPECT_EQ(db.LastError(), 5) << p;
+        }
+    }
 }
 
 TEST_F(SaveTest, TheReplacementKeepsPermissionsAndLinks) {

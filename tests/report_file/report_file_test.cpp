@@ -1,5 +1,6 @@
 // Report files: the schema as written into a new and an existing database,
 // reading with the schema's defaults, and the whole-file save and load.
+#include "fileio/safe_file.h"
 #include "freebase/fb_file.h"
 #include "report/report_file.h"
 #include "tests/common/temp_dir.h"
@@ -52,7 +53,7 @@ void Walk(TFreeBase& db, const std::string& path, std::vector<std::string>& out,
 class ReportFileTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.Valid()); }
-    void TearDown() override { fbfile::SetWriteLimitForTesting(-1); }
+    void TearDown() override { safefile::SetWriteLimitForTesting(-1); }
     bool OpenForReading(TFreeBase& db, const std::string& path) {
         db.SetOpenFlag(TFBOpenFlag::ReadOnly);
         db.SetFileName(path);
@@ -231,16 +232,16 @@ TEST_F(ReportFileTest, FilesThatAreNoSoundReportAreNeitherLoadedNorChanged) {
 
 TEST_F(ReportFileTest, AFailedWriteLeavesTheOldFileOrNoFile) {
     const std::string path = dir_.File("w.vrx");
-    fbfile::SetWriteLimitForTesting(500);
+    safefile::SetWriteLimitForTesting(500);
     std::string error;
     EXPECT_FALSE(SaveReportFile(path, SampleReport(), false, "d", &error));
     EXPECT_NE(error.find("writing"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(path)); // no empty remnant
 
-    fbfile::SetWriteLimitForTesting(-1);
+    safefile::SetWriteLimitForTesting(-1);
     ASSERT_TRUE(SaveReportFile(path, SampleReport(), false, "d", nullptr));
     const std::string before = ReadFile(path);
-    fbfile::SetWriteLimitForTesting(500);
+    safefile::SetWriteLimitForTesting(500);
     EXPECT_FALSE(SaveReportFile(path, MeasurementReport(), false, "d", nullptr));
     EXPECT_EQ(ReadFile(path), before);
 }
