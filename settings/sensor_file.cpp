@@ -1,6 +1,6 @@
 #include "settings/sensor_file.h"
 
-#include "settings/atomic_file.h"
+#include "fileio/safe_file.h"
 
 #include <climits>
 #include <optional>
@@ -47,7 +47,8 @@ SensorFile::SensorFile(std::string content) : text_(std::move(content)) {}
 
 bool SensorFile::Load(const std::string& path) {
     std::string content;
-    if (path.empty() || ReadWholeFile(path, content, MaxBytes) != FileReadResult::Ok) {
+    if (path.empty() ||
+        safefile::ReadRegularFile(path, content, MaxBytes) != safefile::ReadStatus::Ok) {
         text_ = ProfileText();
         return false;
     }

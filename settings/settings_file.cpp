@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "settings/atomic_file.h"
+#include "fileio/safe_file.h"
 #include "settings/profile_text.h"
 
 #include <cerrno>
@@ -55,14 +55,14 @@ SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
 
 bool SettingsFile::Load(ProfileText& text) const {
     std::string content;
-    switch (ReadWholeFile(path_, content)) {
-    case FileReadResult::Ok:
+    switch (safefile::ReadRegularFile(path_, content, MaxBytes)) {
+    case safefile::ReadStatus::Ok:
         text = ProfileText(std::move(content));
         return true;
-    case FileReadResult::Missing:
+    case safefile::ReadStatus::Missing:
         text = ProfileText();
         return true;
-    case FileReadResult::Failed:
+    default: // a pipe, a folder, too large: never replaced by defaults
         break;
     }
     return false;
@@ -108,7 +108,11 @@ bool SettingsFile::Edit(const std::function<void(ProfileText&)>& change) {
     const std::string before = text.Content();
     change(text);
     const std::string after = text.Content();
-    return after == before || WriteFileAtomically(path_, after);
+    if (after == before) {
+        return true;
+    }
+    // A file this program could no longer read would lose every setting.
+    return after.size() <= MaxBytes && safefile::ReplaceFile(path_, after);
 }
 
 bool SettingsFile::WriteString(const std::string& section, const std::string& key,
@@ -257,8 +261,8 @@ void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const Operat
 }
 
 void AppendOperatorName(SettingsFile& settings, OperatorNames& names, const std::string& name) {
-    names.push_back(name);
-    settings.WriteString(kNames, std::to_string(names.size() - 1), name);
+    names.push_back(name.substr(0, MaxOperatorNameBytes));
+    settings.WriteString(kNames, std::to_string(names.size() - 1), names.back());
 }
 
 MainWindowSettings ReadMainWindowSettings(const SettingsFile& settings) {

@@ -2,6 +2,7 @@
 // the company details and the operator names.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@ class ProfileText;
 
 class SettingsFile {
 public:
+    // Real settings are a few kilobytes. A larger file is not read, and no
+    // write may make the file larger than this.
+    static constexpr std::size_t MaxBytes = 16u << 20;
+
     // An empty path: every read gives its default and nothing is written.
     explicit SettingsFile(std::string path);
 
@@ -66,7 +71,10 @@ using OperatorNames = std::vector<std::string>;
 OperatorNames ReadOperatorNames(const SettingsFile& settings);
 // Deletes keys oldItemCount-1 .. 0 (highest first), then writes 0..n-1.
 void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const OperatorNames& names);
-// Appends to names and writes it under key (names.size() - 1).
+// An operator name longer than this (from a hostile report) is cut.
+constexpr std::size_t MaxOperatorNameBytes = 255;
+// Appends to names and writes it under key (names.size() - 1); a name is
+// cut to MaxOperatorNameBytes.
 void AppendOperatorName(SettingsFile& settings, OperatorNames& names, const std::string& name);
 
 struct MainWindowSettings {

@@ -1,4 +1,4 @@
-#include "settings/atomic_file.h"
+#include "fileio/safe_file.h"
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
 
@@ -241,20 +241,25 @@ TEST_F(SettingsFileTest, WriteIsAtomic) {
     }
     EXPECT_EQ(entries, std::vector<std::string>{"VRX310.ini"});
 
-    // The temporary name taken by a folder: the write fails (also for
-    // root) and the old file stays as it was.
-    fs::create_directory(AtomicTempPath(Ini()));
+    // A full disk or a file the user made read-only: the write fails and
+    // the old file stays as it was.
+    safefile::SetWriteLimitForTesting(3);
+    EXPECT_FALSE(settings.WriteInteger("Main", "x", 3));
+    safefile::SetWriteLimitForTesting(-1);
+    chmod(Ini().c_str(), 0444);
     EXPECT_FALSE(settings.WriteInteger("Main", "x", 3));
     EXPECT_EQ(ReadFile(Ini()), "[Main]\r\nx=2\r\n");
     EXPECT_EQ(settings.ReadInteger("Main", "x", 0), 2);
-    EXPECT_TRUE(fs::is_directory(AtomicTempPath(Ini())));
-    fs::remove(AtomicTempPath(Ini()));
+    chmod(Ini().c_str(), 0644);
 
-    // A leftover temporary file of a crashed run does not block a write.
-    WriteFile(AtomicTempPath(Ini()), "half");
+    // A leftover temporary file of a crashed run (here: of an earlier
+    // version, named after a process long gone) does not block a write and
+    // is cleared by it.
+    const std::string leftover = Ini() + ".999999999.tmp";
+    WriteFile(leftover, "half");
     EXPECT_TRUE(settings.WriteInteger("Main", "x", 4));
     EXPECT_EQ(ReadFile(Ini()), "[Main]\r\nx=4\r\n");
-    EXPECT_FALSE(fs::exists(AtomicTempPath(Ini())));
+    EXPECT_FALSE(fs::exists(leftover));
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
@@ -272,6 +277,34 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_EQ(settings.ReadInteger("Main", "x", 10), 10);
     EXPECT_FALSE(settings.WriteInteger("Main", "x", 1));
     EXPECT_EQ(fs::file_size(Ini()), big.size());
+    fs::remove(Ini());
+
+    // A pipe: read at once as defaults, never written (start-up does not
+    // wait for a writer that never comes).
+    ASSERT_EQ(mkfifo(Ini().c_str(), 0600), 0);
+    EXPECT_EQ(settings.ReadInteger("Main", "x", 10), 10);
+    EXPECT_FALSE(settings.WriteInteger("Main", "x", 1));
+    fs::remove(Ini());
+}
+
+// Nothing the program writes can make the file too large to be read back:
+// a hostile report's operator name is cut, and a write that would pass the
+// limit is refused with the file as it was.
+TEST_F(SettingsFileTest, NoWriteGrowsTheFilePastWhatIsRead) {
+    SettingsFile settings(Ini());
+    ASSERT_TRUE(settings.WriteString("Company", "Name", "Garage"));
+    OperatorNames names;
+    AppendOperatorName(settings, names, "Anna");
+    AppendOperatorName(settings, names, std::string(17u << 20, 'o'));
+    EXPECT_EQ(names.back().size(), MaxOperatorNameBytes);
+    EXPECT_EQ(ReadOperatorNames(settings),
+              (OperatorNames{"Anna", std::string(MaxOperatorNameBytes, 'o')}));
+
+    const std::string before = ReadFile(Ini());
+    EXPECT_FALSE(
+        settings.WriteString("Company", "Address", std::string(SettingsFile::MaxBytes, 'a')));
+    EXPECT_EQ(ReadFile(Ini()), before);
+    EXPECT_EQ(ReadCompanyDetails(settings).Name, "Garage");
 }
 
 TEST_F(SettingsFileTest, ReplacementKeepsModeAndLinks) {
