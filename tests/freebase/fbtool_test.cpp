@@ -10,6 +10,8 @@
 #include <cstring>
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace {
 
 using nlohmann::json;
@@ -17,7 +19,8 @@ using nlohmann::json;
 class FbtoolTest : public ::testing::Test {
 protected:
     CommandRun Tool(const std::string& args) {
-        last_ = RunCommand(std::string(FBTOOL_PATH) + " " + args, dir);
+        // A run that hangs is stopped and fails with 124.
+        last_ = RunCommand("timeout 20 " + std::string(FBTOOL_PATH) + " " + args, dir);
         return last_;
     }
     // What the last run wrote to stderr.
@@ -187,7 +190,46 @@ TEST_F(FbtoolTest, BadArgumentsAndBadJsonExitWith2AndLeaveOutAlone) {
         EXPECT_FALSE(Stderr().empty());
     }
     EXPECT_EQ(ReadBytes(out), before);
-    EXPECT_FALSE(std::filesystem::exists(out + ".fbbuild"));
+    std::size_t files = 0; // keep.fdb, ok.json, bad.json, stdout.txt, stderr.txt
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++files;
+    EXPECT_EQ(files, 5u) << "a temporary file stayed behind";
+}
+
+TEST_F(FbtoolTest, ANamedPipeFailsAtOnceAsInputAndIsNeverRead) {
+    const std::string pipe = dir / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    CommandRun run = Tool("check " + pipe);
+    EXPECT_EQ(run.Status, 1); // 124: it hung on the pipe
+    EXPECT_EQ(run.Out.rfind("error ", 0), 0u) << run.Out;
+    EXPECT_EQ(Tool("dump " + pipe).Status, 1);
+    EXPECT_NE(Stderr().find("error "), std::string::npos) << Stderr();
+    EXPECT_EQ(Tool("build " + pipe + " " + (dir / "out.fdb")).Status, 2);
+    EXPECT_NE(Stderr().find("not a regular file"), std::string::npos) << Stderr();
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.fdb"));
+}
+
+TEST_F(FbtoolTest, DumpAndBuildToAReadOnlyFileFailAndKeepIt) {
+    const std::string sample = MakeSample("s.fdb", TSaveAsVersion::Version2);
+    ASSERT_EQ(Tool("dump " + sample + " " + (dir / "s.json")).Status, 0) << Stderr();
+    EXPECT_TRUE(Tool("dump " + sample).Out == ReadFile(dir / "s.json"));
+
+    WriteText("old.json", "old json");
+    WriteText("old.fdb", "old database");
+    for (const char* name : {"old.json", "old.fdb"})
+        std::filesystem::permissions(dir / name, std::filesystem::perms::owner_read |
+                                                     std::filesystem::perms::group_read |
+                                                     std::filesystem::perms::others_read);
+    EXPECT_EQ(Tool("dump " + sample + " " + (dir / "old.json")).Status, 1);
+    EXPECT_NE(Stderr().find("cannot write"), std::string::npos) << Stderr();
+    EXPECT_EQ(Tool("build " + (dir / "s.json") + " " + (dir / "old.fdb")).Status, 1);
+    EXPECT_NE(Stderr().find("cannot write"), std::string::npos) << Stderr();
+    EXPECT_EQ(ReadFile(dir / "old.json"), "old json");
+    EXPECT_EQ(ReadFile(dir / "old.fdb"), "old database");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        ++files;
+    EXPECT_EQ(files, 6u); // s.fdb, s.json, old.*, stdout.txt, stderr.txt: no temporary file
 }
 
 } // namespace

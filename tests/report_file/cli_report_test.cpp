@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
 namespace {
 
 class CliReportTest : public ::testing::Test {
@@ -23,9 +25,10 @@ protected:
         ASSERT_TRUE(SaveReportFile(file_, r, true, "06.12.2026 -- 10:11:12", nullptr));
     }
 
-    // Run in the folder, so file names are given as a user types them.
+    // Run in the folder, so file names are given as a user types them; a
+    // run that hangs is stopped and fails with 124.
     CommandRun Cli(const std::string& args) {
-        return RunCommand("cd '" + dir_.File("") + "' && " +
+        return RunCommand("cd '" + dir_.File("") + "' && timeout 20 " +
                               OnSimulator(dir_, SIM_HID_DIR, VRX310_CLI_PATH) + " " + args,
                           dir_);
     }
@@ -87,6 +90,45 @@ TEST_F(CliReportTest, BadFilesFailWithAMessageAndAreNeitherCreatedNorChanged) {
     EXPECT_EQ(Cli("show none.vrx").Status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("none.vrx")));
     EXPECT_EQ(ReadFile(dir_.File("text.vrx")), "not a report");
+}
+
+TEST_F(CliReportTest, HostileTextsNeitherDriveTheTerminalNorRunInASpreadsheet) {
+    MeasurementReport r;
+    r.Compression = {1285, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    r.Leakage = {62, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    r.CarID = "=HYPERLINK(\"x\",1)";
+    r.Operator = "-1+2";
+    r.Texts.DeviceSN = std::string("A\x1b]0;t\x07\0B\x9D\x80", 11); // 0x9D becomes a C1 control
+    r.Texts.FirmwareVersion = "@SUM(1)";
+    ASSERT_TRUE(SaveReportFile(dir_.File("hostile.vrx"), r, false, "\x1b[2J\rnow\x7F", nullptr));
+
+    CommandRun run = Cli("show hostile.vrx");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(run.Has("Vehicle / Test piece: =HYPERLINK(\"x\",1)\n")) << run.Out;
+    EXPECT_TRUE(run.Has("Operator:             -1+2\n"));
+    EXPECT_TRUE(run.Has("Date and Time:        \\x1b[2J\\x0dnow\\x7f\n")) << run.Out;
+    EXPECT_TRUE(run.Has("  Device SN         A\\x1b]0;t\\x07\\x00B\\x9d\xE2\x82\xAC\n")) << run.Out;
+    for (const unsigned char c : run.Out)
+        ASSERT_TRUE(c >= 0x20 || c == '\n') << "control byte " << int(c) << " in\n" << run.Out;
+    EXPECT_EQ(run.Out.find("\xC2\x9D"), std::string::npos);
+
+    run = Cli("export hostile.vrx --csv");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    // Formula texts get an apostrophe, then RFC 4180 quoting; numbers stay numbers.
+    EXPECT_TRUE(run.Has("\r\n\"'=HYPERLINK(\"\"x\"\",1)\",'-1+2,\"\x1b[2J\rnow\x7F\",1,1,1285,"
+                        "128.5,bar,1,62,6.2\r\n"))
+        << run.Out;
+    EXPECT_EQ(nlohmann::json::parse(Cli("export hostile.vrx --json").Out)["operator"], "-1+2");
+}
+
+TEST_F(CliReportTest, ANamedPipeAsReportFailsAtOnce) {
+    ASSERT_EQ(::mkfifo(dir_.File("pipe.vrx").c_str(), 0600), 0);
+    for (const std::string command : {"show pipe.vrx", "export pipe.vrx --csv"}) {
+        const CommandRun run = Cli(command);
+        EXPECT_EQ(run.Status, 1) << command; // 124: it hung on the pipe
+        EXPECT_NE(run.Err.find("cannot open report 'pipe.vrx'"), std::string::npos) << run.Err;
+        EXPECT_TRUE(run.Out.empty());
+    }
 }
 
 TEST_F(CliReportTest, ReadOutSavesBeforeItErases) {

@@ -1,23 +1,24 @@
 // fbtool: look into or repair a database file.
 //
-//   fbtool dump FILE                          the database as JSON
+//   fbtool dump FILE [OUT]                    the database as JSON (to stdout, or OUT)
 //   fbtool build JSON OUT [--version 1|2]     a new database from such JSON
 //   fbtool check FILE                         "ok" and the version, or the error
 //
 // Texts are byte strings; in JSON each byte is the character with the same
 // code (0-255), so any byte survives the trip.
+#include "fileio/safe_file.h"
 #include "freebase/freebase.h"
+#include "tools/fbtool/fbtool_json.h"
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -27,6 +28,12 @@ using nlohmann::json;
 constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
+
+// JSON larger than this is no database this tool made: a report's dump is a
+// few kilobytes, the largest databases tested a few megabytes.
+constexpr std::uint64_t MaxJsonBytes = 64u << 20;
+// A database built from such JSON stays well below this.
+constexpr std::uint64_t MaxBuiltBytes = 256u << 20;
 
 const char* ErrorMeaning(int code) {
     switch (code) {
@@ -56,373 +63,16 @@ const char* ErrorMeaning(int code) {
 
 int Usage(const std::string& why) {
     std::cerr << "fbtool: " << why << "\n"
-              << "usage: fbtool dump FILE\n"
+              << "usage: fbtool dump FILE [OUT]\n"
               << "       fbtool build JSON OUT [--version 1|2]\n"
               << "       fbtool check FILE\n";
     return ExitUsage;
 }
 
-// Thrown for input JSON that does not describe a database.
-struct BadInput {
-    std::string What;
-};
-
-// --- output ----------------------------------------------------------------
-
-void PutBytesAsJson(std::string& out, const std::string& bytes) {
-    static const char* hex = "0123456789abcdef";
-    out += '"';
-    for (unsigned char c : bytes) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else { // the code point c in UTF-8
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    out += '"';
-}
-
-void PutHex(std::string& out, const std::uint8_t* data, std::size_t n) {
-    static const char* hex = "0123456789abcdef";
-    out += '"';
-    for (std::size_t i = 0; i < n; ++i) {
-        out += hex[data[i] >> 4];
-        out += hex[data[i] & 15];
-    }
-    out += '"';
-}
-
-void PutDouble(std::string& out, double d) {
-    if (!std::isfinite(d)) {
-        out += "null"; // JSON has no NaN or infinity; "hex" keeps the bits
-        return;
-    }
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, d);
-    out.append(buf, r.ptr);
-}
-
-const char* TypeName(TFBEntryType t) {
-    switch (t) {
-    case TFBEntryType::node:
-        return "node";
-    case TFBEntryType::int32:
-        return "int32";
-    case TFBEntryType::str32:
-        return "str32";
-    case TFBEntryType::bin32:
-        return "bin32";
-    case TFBEntryType::floating:
-        return "floating";
-    default:
-        return "?";
-    }
-}
-
-void Indent(std::string& out, std::size_t depth) {
-    out += '\n';
-    out.append(2 * std::min<std::size_t>(depth, 40), ' ');
-}
-
-// Written without recursion: a loaded file may nest very deeply.
-std::string DumpJson(TFreeBase& db) {
-    std::string out = "{";
-    Indent(out, 1);
-    out += "\"version\": " + std::to_string(db.Version()) + ",";
-    Indent(out, 1);
-    out += "\"info\": ";
-    PutBytesAsJson(out, db.GetDatabaseInfo());
-    out += ",";
-    Indent(out, 1);
-    out += "\"tag\": " + std::to_string(db.GetDataBaseTag()) + ",";
-    Indent(out, 1);
-    out += "\"created\": ";
-    PutDouble(out, db.GetCreated());
-    out += ",";
-    Indent(out, 1);
-    out += "\"last_changed\": ";
-    PutDouble(out, db.GetLastChanged());
-    out += ",";
-    Indent(out, 1);
-    out += "\"entries\": [";
-
-    std::vector<const TFBEntry*> levels{db.Root()};
-    const TFBEntry* e = db.Root()->Children;
-    bool first = true;
-    while (!levels.empty()) {
-        const std::size_t depth = levels.size() + 1;
-        if (e == nullptr) {
-            const TFBEntry* closed = levels.back();
-            levels.pop_back();
-            if (!first) {
-                Indent(out, depth - 1);
-            }
-            out += "]";
-            if (levels.empty()) {
-                break;
-            }
-            out += "}";
-            e = closed->Next;
-            first = false;
-            continue;
-        }
-        if (!first) {
-            out += ",";
-        }
-        first = false;
-        Indent(out, depth);
-        out += "{\"type\": \"";
-        out += TypeName(e->EntryType);
-        out += "\", \"name\": ";
-        PutBytesAsJson(out, e->Name);
-        out += ", \"tag\": " + std::to_string(e->Tag);
-        switch (e->EntryType) {
-        case TFBEntryType::node:
-            out += ", \"children\": [";
-            levels.push_back(e);
-            e = e->FirstChild();
-            first = true;
-            continue;
-        case TFBEntryType::int32:
-            out += ", \"value\": " + std::to_string(static_cast<const TFBInteger*>(e)->Value);
-            break;
-        case TFBEntryType::str32:
-            out += ", \"value\": ";
-            PutBytesAsJson(out, static_cast<const TFBString*>(e)->Value);
-            break;
-        case TFBEntryType::bin32: {
-            const auto* b = static_cast<const TFBBinary*>(e);
-            out += ", \"size\": " + std::to_string(b->Size) + ", \"hex\": ";
-            PutHex(out, b->Data, b->Size > 0 && b->Data ? static_cast<std::size_t>(b->Size) : 0);
-            break;
-        }
-        default: {
-            const Extended80& v = static_cast<const TFBFloat*>(e)->Value;
-            out += ", \"hex\": ";
-            PutHex(out, v.Bytes.data(), v.Bytes.size());
-            out += ", \"value\": ";
-            PutDouble(out, v.ToDouble());
-            break;
-        }
-        }
-        out += "}";
-        e = e->Next;
-    }
-    Indent(out, 0);
-    out += "}\n";
-    return out;
-}
-
-// --- input -----------------------------------------------------------------
-
-std::string BytesFromJson(const json& j, const char* what) {
-    if (!j.is_string()) {
-        throw BadInput{std::string(what) + " must be a string"};
-    }
-    const std::string& s = j.get_ref<const std::string&>();
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size()) {
-            out += static_cast<char>(((c & 0x03) << 6) |
-                                     (static_cast<unsigned char>(s[i + 1]) & 0x3F));
-            i += 2;
-        } else {
-            throw BadInput{std::string(what) + " holds a character above U+00FF"};
-        }
-    }
-    return out;
-}
-
-std::int32_t Int32FromJson(const json& j, const char* what) {
-    if (!j.is_number_integer()) {
-        throw BadInput{std::string(what) + " must be an integer"};
-    }
-    if (j.is_number_unsigned()) {
-        if (j.get<std::uint64_t>() > static_cast<std::uint64_t>(INT32_MAX)) {
-            throw BadInput{std::string(what) + " is out of range"};
-        }
-        return static_cast<std::int32_t>(j.get<std::uint64_t>());
-    }
-    const auto v = j.get<std::int64_t>();
-    if (v < INT32_MIN || v > INT32_MAX) {
-        throw BadInput{std::string(what) + " is out of range"};
-    }
-    return static_cast<std::int32_t>(v);
-}
-
-std::vector<std::uint8_t> HexFromJson(const json& j, const char* what) {
-    if (!j.is_string()) {
-        throw BadInput{std::string(what) + " must be a string"};
-    }
-    const std::string& s = j.get_ref<const std::string&>();
-    auto nibble = [&](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        throw BadInput{std::string(what) + " is not hexadecimal"};
-    };
-    if (s.size() % 2) {
-        throw BadInput{std::string(what) + " has an odd number of digits"};
-    }
-    std::vector<std::uint8_t> out(s.size() / 2);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<std::uint8_t>(nibble(s[2 * i]) << 4 | nibble(s[2 * i + 1]));
-    }
-    return out;
-}
-
-const json* Member(const json& obj, const char* key) {
-    const auto it = obj.find(key);
-    return it == obj.end() ? nullptr : &*it;
-}
-
-// Fills one new entry from its JSON object; a node's children come later.
-void FillEntry(TFBEntry* e, const json& j) {
-    if (const json* name = Member(j, "name")) {
-        e->Name = BytesFromJson(*name, "\"name\"");
-    }
-    if (const json* tag = Member(j, "tag")) {
-        e->Tag = Int32FromJson(*tag, "\"tag\"");
-    }
-    switch (e->EntryType) {
-    case TFBEntryType::int32: {
-        const json* v = Member(j, "value");
-        if (!v) {
-            throw BadInput{"an int32 entry needs \"value\""};
-        }
-        static_cast<TFBInteger*>(e)->Value = Int32FromJson(*v, "\"value\"");
-        break;
-    }
-    case TFBEntryType::str32: {
-        const json* v = Member(j, "value");
-        if (!v) {
-            throw BadInput{"a str32 entry needs \"value\""};
-        }
-        static_cast<TFBString*>(e)->Value = BytesFromJson(*v, "\"value\"");
-        break;
-    }
-    case TFBEntryType::bin32: {
-        const json* hex = Member(j, "hex");
-        const json* size = Member(j, "size");
-        const std::vector<std::uint8_t> bytes =
-            hex ? HexFromJson(*hex, "\"hex\"") : std::vector<std::uint8_t>{};
-        if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
-            throw BadInput{"\"hex\" is too long"};
-        }
-        std::int32_t n = static_cast<std::int32_t>(bytes.size());
-        if (size) {
-            const std::int32_t declared = Int32FromJson(*size, "\"size\"");
-            // A negative size is kept as a damaged file may hold it: no bytes.
-            if (!(declared == n || (declared < 0 && n == 0))) {
-                throw BadInput{"\"size\" does not match \"hex\""};
-            }
-            n = declared;
-        }
-        std::uint8_t* block = nullptr;
-        if (n > 0) {
-            block = new std::uint8_t[static_cast<std::size_t>(n)];
-            std::copy(bytes.begin(), bytes.end(), block);
-        }
-        static_cast<TFBBinary*>(e)->Assign(block, n);
-        break;
-    }
-    case TFBEntryType::floating: {
-        auto* f = static_cast<TFBFloat*>(e);
-        if (const json* hex = Member(j, "hex")) {
-            const auto bytes = HexFromJson(*hex, "\"hex\"");
-            if (bytes.size() != 10) {
-                throw BadInput{"a floating \"hex\" has 20 digits"};
-            }
-            std::copy(bytes.begin(), bytes.end(), f->Value.Bytes.begin());
-        } else if (const json* v = Member(j, "value"); v && v->is_number()) {
-            f->Value = Extended80::FromDouble(v->get<double>());
-        } else {
-            throw BadInput{"a floating entry needs \"hex\" or a number \"value\""};
-        }
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-TFBEntryType TypeFromJson(const json& j) {
-    const json* t = Member(j, "type");
-    if (!t || !t->is_string()) {
-        throw BadInput{"every entry needs a \"type\""};
-    }
-    const std::string& s = t->get_ref<const std::string&>();
-    for (auto type : {TFBEntryType::node, TFBEntryType::int32, TFBEntryType::str32,
-                      TFBEntryType::bin32, TFBEntryType::floating}) {
-        if (s == TypeName(type)) {
-            return type;
-        }
-    }
-    throw BadInput{"unknown entry type \"" + s + "\""};
-}
-
-const json& ArrayMember(const json& obj, const char* key) {
-    static const json empty = json::array();
-    const json* a = Member(obj, key);
-    if (!a) {
-        return empty;
-    }
-    if (!a->is_array()) {
-        throw BadInput{std::string("\"") + key + "\" must be an array"};
-    }
-    return *a;
-}
-
-// Appends the entries in the order given, duplicates included; no recursion.
-void BuildTree(TFBRoot* root, const json& entries) {
-    struct Level {
-        const json* Items;
-        std::size_t Next;
-        TFBEntry* Parent;
-    };
-    std::vector<Level> levels{{&entries, 0, root}};
-    while (!levels.empty()) {
-        Level& level = levels.back();
-        if (level.Next == level.Items->size()) {
-            levels.pop_back();
-            continue;
-        }
-        const json& item = (*level.Items)[level.Next++];
-        if (!item.is_object()) {
-            throw BadInput{"every entry must be an object"};
-        }
-        const TFBEntryType type = TypeFromJson(item);
-        TFBEntry* parent = level.Parent;
-        TFBEntry* e = parent->EntryType == TFBEntryType::root
-                          ? static_cast<TFBRoot*>(parent)->AddChild(type)
-                          : static_cast<TFBNode*>(parent)->AddChild(type);
-        FillEntry(e, item);
-        if (type == TFBEntryType::node) {
-            levels.push_back({&ArrayMember(item, "children"), 0, e}); // `level` is stale now
-        }
-    }
-}
-
 // --- commands ----------------------------------------------------------------
+
+using fbjson::BadInput;
+using nlohmann::json;
 
 bool OpenForReading(TFreeBase& db, const std::string& path) {
     db.SetFileName(path);
@@ -435,13 +85,39 @@ int ReportLoadError(const std::string& path, int code) {
     return ExitFailed;
 }
 
-int Dump(const std::string& path) {
+const char* ReadStatusText(safefile::ReadStatus status) {
+    switch (status) {
+    case safefile::ReadStatus::Missing:
+        return "no such file";
+    case safefile::ReadStatus::NotRegular:
+        return "not a regular file";
+    case safefile::ReadStatus::TooLarge:
+        return "too large";
+    default:
+        return "cannot be read";
+    }
+}
+
+// Replaces `path` with `content`; an old file stays as it was on failure.
+bool WriteOutput(const std::string& path, const std::string& content) {
+    safefile::FileReplacer out;
+    if (out.Begin(path) && out.Write(content) && out.Commit()) {
+        return true;
+    }
+    std::cerr << "fbtool: cannot write " << path << ": " << std::strerror(out.Error()) << "\n";
+    return false;
+}
+
+int Dump(const std::string& path, const std::string& outPath) {
     TFreeBase db;
     if (!OpenForReading(db, path)) {
         return ReportLoadError(path, db.LastError());
     }
-    const std::string text = DumpJson(db);
+    const std::string text = fbjson::DumpJson(db);
     db.Abort();
+    if (!outPath.empty()) {
+        return WriteOutput(outPath, text) ? ExitOk : ExitFailed;
+    }
     std::cout << text;
     std::cout.flush();
     return std::cout ? ExitOk : ExitFailed;
@@ -459,74 +135,78 @@ int Check(const std::string& path) {
     return ExitOk;
 }
 
+// A private folder for the database while it is built; removed with it.
+class WorkFolder {
+public:
+    WorkFolder() {
+        std::error_code ec;
+        std::string pattern = (std::filesystem::temp_directory_path(ec) / "fbtool-XXXXXX").string();
+        if (!ec && ::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~WorkFolder() {
+        std::error_code ec;
+        if (!path_.empty()) {
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 int Build(const std::string& jsonPath, const std::string& outPath, int versionOption) {
-    std::ifstream in(jsonPath, std::ios::binary);
-    if (!in) {
-        return Usage("cannot read " + jsonPath);
+    std::string text;
+    const safefile::ReadStatus status = safefile::ReadRegularFile(jsonPath, text, MaxJsonBytes);
+    if (status != safefile::ReadStatus::Ok) {
+        return Usage("cannot read " + jsonPath + ": " + ReadStatusText(status));
     }
     json doc;
     try {
-        doc = json::parse(in);
+        doc = json::parse(text);
     } catch (const json::exception& ex) {
         return Usage(jsonPath + " is no valid JSON: " + ex.what());
     }
 
-    // The new database is made under a name of its own and put in place
-    // only when it is complete, so an old OUT survives any failure.
-    const std::string work = outPath + ".fbbuild";
-    std::error_code ec;
-    std::filesystem::remove(work, ec);
+    // The database is made in a private folder, then its bytes replace OUT
+    // in one step, so an old OUT survives any failure.
+    const WorkFolder work;
+    if (work.Path().empty()) {
+        std::cerr << "fbtool: cannot make a temporary folder: " << std::strerror(errno) << "\n";
+        return ExitFailed;
+    }
+    const std::string workFile = work.Path() + "/build.fdb";
     TFreeBase db;
-    db.SetFileName(work);
+    db.SetFileName(workFile);
     db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
     try {
-        if (!doc.is_object()) {
-            throw BadInput{"the top level must be an object"};
-        }
-        int version = versionOption;
-        if (version == 0) {
-            const json* v = Member(doc, "version");
-            version = v ? Int32FromJson(*v, "\"version\"") : 2;
-        }
-        if (version != 1 && version != 2) {
-            throw BadInput{"the version must be 1 or 2"};
-        }
+        const int version = fbjson::ChosenVersion(doc, versionOption);
         if (!db.Open()) {
-            std::cerr << "fbtool: " << work << ": error " << db.LastError() << ": "
-                      << ErrorMeaning(db.LastError()) << "\n";
-            return ExitFailed;
+            return ReportLoadError(workFile, db.LastError());
         }
         db.SetSaveAsVersion(version == 1 ? TSaveAsVersion::Version1 : TSaveAsVersion::Version2);
-        if (const json* info = Member(doc, "info")) {
-            db.SetDataBaseInfo(BytesFromJson(*info, "\"info\""));
-        }
-        if (const json* tag = Member(doc, "tag")) {
-            db.SetDataBaseTag(Int32FromJson(*tag, "\"tag\""));
-        }
-        BuildTree(db.Root(), ArrayMember(doc, "entries"));
+        fbjson::FillDatabase(db, doc);
     } catch (const BadInput& bad) {
         db.Abort();
-        std::filesystem::remove(work, ec);
         return Usage(jsonPath + ": " + bad.What);
     } catch (const json::exception& ex) {
         db.Abort();
-        std::filesystem::remove(work, ec);
         return Usage(jsonPath + ": " + ex.what());
     }
     db.Close();
     if (db.LastError() != 0) {
-        std::filesystem::remove(work, ec);
-        std::cerr << "fbtool: " << outPath << ": error " << db.LastError() << ": "
-                  << ErrorMeaning(db.LastError()) << "\n";
+        return ReportLoadError(workFile, db.LastError());
+    }
+    std::string image;
+    if (safefile::ReadRegularFile(workFile, image, MaxBuiltBytes) != safefile::ReadStatus::Ok) {
+        std::cerr << "fbtool: cannot read back " << workFile << "\n";
         return ExitFailed;
     }
-    std::filesystem::rename(work, outPath, ec);
-    if (ec) {
-        std::filesystem::remove(work, ec);
-        std::cerr << "fbtool: cannot write " << outPath << "\n";
-        return ExitFailed;
-    }
-    return ExitOk;
+    return WriteOutput(outPath, image) ? ExitOk : ExitFailed;
 }
 
 } // namespace
@@ -537,11 +217,17 @@ int main(int argc, char** argv) {
         return Usage("no command");
     }
     const std::string& command = args[0];
-    if (command == "dump" || command == "check") {
+    if (command == "check") {
         if (args.size() != 2) {
-            return Usage(command + " takes one FILE");
+            return Usage("check takes one FILE");
         }
-        return command == "dump" ? Dump(args[1]) : Check(args[1]);
+        return Check(args[1]);
+    }
+    if (command == "dump") {
+        if (args.size() != 2 && args.size() != 3) {
+            return Usage("dump takes FILE and an optional OUT");
+        }
+        return Dump(args[1], args.size() == 3 ? args[2] : std::string());
     }
     if (command == "build") {
         std::vector<std::string> files;

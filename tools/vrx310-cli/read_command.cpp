@@ -1,7 +1,6 @@
 // vrx310-cli read: the program's reading sequence, printed as text or JSON.
 #include "device/tester_link.h"
 #include "report/report_model.h"
-#include "text/cp1252.h"
 #include "tools/vrx310-cli/commands.h"
 #include "tools/vrx310-cli/report_output.h"
 #include "tools/vrx310-cli/tester_reading.h"
@@ -39,7 +38,7 @@ void PrintText(const MeasurementReport& report) {
     std::printf(
         "(raw values: compression in 0.1 bar, leakage in 0.1 %%; negative = empty slot)\n\n");
     for (const DeviceTextField& f : DeviceTextFields)
-        std::printf("%-17s %s\n", f.Key, Cp1252ToUtf8(report.Texts.*f.Field).c_str());
+        std::printf("%-17s %s\n", f.Key, ShownText(report.Texts.*f.Field).c_str());
 }
 
 void PrintJson(const MeasurementReport& report) {

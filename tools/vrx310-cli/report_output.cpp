@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -53,7 +54,12 @@ std::string SlotCell(int assignment) {
     return slot == 0 ? "-" : std::to_string(slot);
 }
 
-std::string CsvField(const std::string& text) {
+// A text field: a leading '=', '+', '-', '@', tab or CR would make a
+// spreadsheet take it as a formula, so an apostrophe goes first.
+std::string CsvText(const std::string& utf8) {
+    std::string text = utf8;
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos)
+        text.insert(0, 1, '\'');
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string quoted = "\"";
@@ -101,16 +107,57 @@ int ShownSlot(int assignment) {
     return assignment >= 1 && assignment <= 12 ? assignment : 0;
 }
 
+namespace {
+
+void PutEscaped(std::string& out, unsigned char byte) {
+    static const char* const hex = "0123456789abcdef";
+    out += "\\x";
+    out += hex[byte >> 4];
+    out += hex[byte & 15];
+}
+
+} // namespace
+
+std::string EscapeControls(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F)
+            PutEscaped(out, b);
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string ShownText(std::string_view cp1252) {
+    std::string out;
+    out.reserve(cp1252.size());
+    for (const char c : cp1252) {
+        const auto b = static_cast<unsigned char>(c);
+        const std::string utf8 = Cp1252ToUtf8(std::string_view(&c, 1));
+        // A byte that becomes a C1 control (U+0080..U+009F) is as live as ESC.
+        const bool c1 = utf8.size() == 2 && static_cast<unsigned char>(utf8[0]) == 0xC2 &&
+                        static_cast<unsigned char>(utf8[1]) < 0xA0;
+        if (b < 0x20 || b == 0x7F || c1)
+            PutEscaped(out, b);
+        else
+            out += utf8;
+    }
+    return out;
+}
+
 std::string ReportText(const MeasurementReport& report, int unit) {
     std::string out;
     auto line = [&out](const std::string& label, const std::string& value) {
         out += Padded(label, 22, false) + value + "\n";
     };
     if (!report.FileName.empty())
-        line("Report file:", report.FileName);
-    line("Vehicle / Test piece:", Cp1252ToUtf8(report.CarID));
-    line("Operator:", Cp1252ToUtf8(report.Operator));
-    line("Date and Time:", Cp1252ToUtf8(report.DateandTime));
+        line("Report file:", EscapeControls(report.FileName));
+    line("Vehicle / Test piece:", ShownText(report.CarID));
+    line("Operator:", ShownText(report.Operator));
+    line("Date and Time:", ShownText(report.DateandTime));
 
     out += "\nCompression (" + UnitName(unit) + ")\n";
     out += "  Cylinder  Slot     Value\n";
@@ -128,7 +175,7 @@ std::string ReportText(const MeasurementReport& report, int unit) {
     }
     out += "\nDevice information\n";
     for (const DeviceTextField& f : DeviceTextFields)
-        out += "  " + Padded(f.Key, 18, false) + Cp1252ToUtf8(report.Texts.*f.Field) + "\n";
+        out += "  " + Padded(f.Key, 18, false) + ShownText(report.Texts.*f.Field) + "\n";
     return out;
 }
 
@@ -166,9 +213,9 @@ std::string ReportCsv(const MeasurementReport& report) {
     std::string out = "car_id,operator,date_and_time,position,compression_slot,compression_raw,"
                       "compression_value,compression_unit,leakage_slot,leakage_raw,"
                       "leakage_percent\r\n";
-    const std::string common = CsvField(Cp1252ToUtf8(report.CarID)) + "," +
-                               CsvField(Cp1252ToUtf8(report.Operator)) + "," +
-                               CsvField(Cp1252ToUtf8(report.DateandTime)) + ",";
+    const std::string common = CsvText(Cp1252ToUtf8(report.CarID)) + "," +
+                               CsvText(Cp1252ToUtf8(report.Operator)) + "," +
+                               CsvText(Cp1252ToUtf8(report.DateandTime)) + ",";
     for (int p = 0; p < 12; ++p) {
         std::string row = common + std::to_string(p + 1) + ",";
         const int cs = ShownSlot(report.CompressionAssignment[p]);

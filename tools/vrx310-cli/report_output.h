@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // "bar", "kPa", "psi" -> 0, 1, 2 (letter case ignored); nothing otherwise.
 std::optional<int> ParseUnitName(const std::string& name);
@@ -22,8 +23,18 @@ std::string FormatGrouped(double value, int decimals);
 // position shows none (also for values outside 0..12 from a damaged file).
 int ShownSlot(int assignment);
 
+// A Windows-1252 text in UTF-8 for a terminal: every control character
+// (bytes below 0x20, 0x7F, and bytes that become C1 controls) is written as
+// \xHH with the byte on disk in lower-case hex, so no text can move the
+// cursor or change the terminal; everything else is converted unchanged.
+std::string ShownText(std::string_view cp1252);
+// The same for a text that is not Windows-1252 (a file name): bytes below
+// 0x20 and 0x7F as \xHH, all others unchanged.
+std::string EscapeControls(std::string_view bytes);
+
 // The report as text: vehicle, operator, date, both charts position by
-// position in `unit`, the device texts. Texts are converted to UTF-8.
+// position in `unit`, the device texts. Texts are converted to UTF-8 and
+// shown through ShownText.
 std::string ReportText(const MeasurementReport& report, int unit);
 
 // The report as JSON (UTF-8): the keys of "read --json" ("compression",
@@ -34,7 +45,8 @@ nlohmann::ordered_json ReportJson(const MeasurementReport& report);
 nlohmann::ordered_json DeviceJson(const MeasurementReport& report);
 
 // The report as CSV (RFC 4180, CRLF line ends): a header line, then one line
-// per position 1..12.
+// per position 1..12. A text starting with '=', '+', '-', '@', tab or CR gets
+// a leading apostrophe, so a spreadsheet never runs it as a formula.
 std::string ReportCsv(const MeasurementReport& report);
 
 // Opens a report file for show, export and print; false after the message.
