@@ -1,9 +1,13 @@
 #include "platform/picture_loader.h"
 
+#include "fileio/safe_file.h"
+
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <chrono>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -18,7 +22,6 @@ static void InitPlatformResources() {
 
 namespace {
 
-constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 constexpr int kMaxScans = 500; // a valid progressive file has a few dozen
 
 struct ErrorManager {
@@ -47,15 +50,44 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void OnOutputMessage(j_common_ptr) {}
 
-// Endless progressive scans would keep the window busy for minutes.
+using Clock = std::chrono::steady_clock;
+
+struct ProgressMonitor {
+    jpeg_progress_mgr pub; // first: libjpeg sees only this part
+    bool timed = false;
+    Clock::time_point deadline{};
+};
+
+// Endless progressive scans would keep the window busy for minutes; many
+// legal ones over a huge picture still take seconds, hence the deadline.
 void OnProgress(j_common_ptr cinfo) {
+    bool giveUp = false;
     if (cinfo->is_decompressor) {
         auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-        if (d->input_scan_number > kMaxScans) {
-            auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-            std::longjmp(err->jump, 1);
+        giveUp = d->input_scan_number > kMaxScans;
+    }
+    const auto* monitor = reinterpret_cast<const ProgressMonitor*>(cinfo->progress);
+    if (monitor->timed && Clock::now() > monitor->deadline) {
+        giveUp = true;
+    }
+    if (giveUp) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::longjmp(err->jump, 1);
+    }
+}
+
+// The largest DCT scaling M/8 that brings the picture into the box; 1/8
+// when none does.
+int ScaleEighths(qint64 w, qint64 h, int fitSide) {
+    if (fitSide <= 0) {
+        return 8;
+    }
+    for (int m = 8; m > 1; --m) {
+        if ((w * m + 7) / 8 <= fitSide && (h * m + 7) / 8 <= fitSide) {
+            return m;
         }
     }
+    return 1;
 }
 
 // Everything touched after setjmp lives here, outside the jumping frame, so
@@ -63,13 +95,13 @@ void OnProgress(j_common_ptr cinfo) {
 struct DecodeState {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
-    jpeg_progress_mgr progress{};
+    ProgressMonitor progress{};
     QImage image;
     std::vector<unsigned char> row;
     bool created = false;
 };
 
-bool Decode(DecodeState& s, const QByteArray& bytes, qint64 maxPixels) {
+bool Decode(DecodeState& s, const QByteArray& bytes, const JpegBounds& bounds) {
     s.cinfo.err = jpeg_std_error(&s.err.pub);
     s.err.pub.error_exit = OnError;
     s.err.pub.emit_message = OnMessage;
@@ -79,8 +111,12 @@ bool Decode(DecodeState& s, const QByteArray& bytes, qint64 maxPixels) {
     }
     jpeg_create_decompress(&s.cinfo);
     s.created = true;
-    s.progress.progress_monitor = OnProgress;
-    s.cinfo.progress = &s.progress;
+    s.progress.pub.progress_monitor = OnProgress;
+    if (bounds.maxMillis > 0) {
+        s.progress.timed = true;
+        s.progress.deadline = Clock::now() + std::chrono::milliseconds(bounds.maxMillis);
+    }
+    s.cinfo.progress = &s.progress.pub;
     jpeg_mem_src(&s.cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
                  static_cast<unsigned long>(bytes.size()));
     if (jpeg_read_header(&s.cinfo, TRUE) != JPEG_HEADER_OK) {
@@ -88,9 +124,12 @@ bool Decode(DecodeState& s, const QByteArray& bytes, qint64 maxPixels) {
     }
     const qint64 w = s.cinfo.image_width;
     const qint64 h = s.cinfo.image_height;
-    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide || w * h > maxPixels) {
+    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide ||
+        w * h > bounds.maxPixels) {
         return false;
     }
+    s.cinfo.scale_num = static_cast<unsigned>(ScaleEighths(w, h, bounds.fitSide));
+    s.cinfo.scale_denom = 8;
     const J_COLOR_SPACE source = s.cinfo.jpeg_color_space;
     const bool cmyk = source == JCS_CMYK || source == JCS_YCCK;
     const bool gray = source == JCS_GRAYSCALE;
@@ -99,18 +138,16 @@ bool Decode(DecodeState& s, const QByteArray& bytes, qint64 maxPixels) {
         return false;
     }
     const int components = s.cinfo.output_components;
-    if (static_cast<qint64>(s.cinfo.output_width) != w ||
-        static_cast<qint64>(s.cinfo.output_height) != h ||
-        components != (cmyk   ? 4
-                       : gray ? 1
-                              : 3)) {
+    const qint64 outW = s.cinfo.output_width;
+    const qint64 outH = s.cinfo.output_height;
+    if (outW <= 0 || outH <= 0 || outW > w || outH > h || components != (cmyk ? 4 : gray ? 1 : 3)) {
         return false;
     }
-    s.image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB888);
+    s.image = QImage(static_cast<int>(outW), static_cast<int>(outH), QImage::Format_RGB888);
     if (s.image.isNull()) {
         return false; // out of memory
     }
-    s.row.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(components));
+    s.row.resize(static_cast<std::size_t>(outW) * static_cast<std::size_t>(components));
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const int y = static_cast<int>(s.cinfo.output_scanline);
         uchar* out = s.image.scanLine(y);
@@ -120,12 +157,12 @@ bool Decode(DecodeState& s, const QByteArray& bytes, qint64 maxPixels) {
         }
         const unsigned char* in = s.row.data();
         if (gray) {
-            for (qint64 x = 0; x < w; ++x) {
+            for (qint64 x = 0; x < outW; ++x) {
                 out[x * 3] = out[x * 3 + 1] = out[x * 3 + 2] = in[x];
             }
         } else if (cmyk) {
             // Adobe writes inverted CMYK, the usual kind in JPEG files.
-            for (qint64 x = 0; x < w; ++x) {
+            for (qint64 x = 0; x < outW; ++x) {
                 const int k = in[x * 4 + 3];
                 out[x * 3] = static_cast<uchar>(in[x * 4] * k / 255);
                 out[x * 3 + 1] = static_cast<uchar>(in[x * 4 + 1] * k / 255);
@@ -137,12 +174,17 @@ bool Decode(DecodeState& s, const QByteArray& bytes, qint64 maxPixels) {
     return true;
 }
 
-bool LoadBitmap(const QString& path, QImage* out) {
-    QImageReader reader(path, "BMP");
+bool DecodeBitmap(const QByteArray& bytes, QImage* out) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QImageReader reader(&buffer, "BMP");
     reader.setDecideFormatFromContent(false);
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > kMaxPictureSide || size.height() > kMaxPictureSide ||
-        qint64{size.width()} * size.height() > kMaxPicturePixels) {
+        qint64{size.width()} * size.height() > kMaxLogoPixels) {
         return false;
     }
     QImage image;
@@ -155,12 +197,12 @@ bool LoadBitmap(const QString& path, QImage* out) {
 
 } // namespace
 
-bool DecodeJpegLimited(const QByteArray& bytes, QImage* out, qint64 maxPixels) {
+bool DecodeJpegBounded(const QByteArray& bytes, QImage* out, const JpegBounds& bounds) {
     if (out == nullptr || bytes.isEmpty()) {
         return false;
     }
     DecodeState state;
-    const bool ok = Decode(state, bytes, maxPixels);
+    const bool ok = Decode(state, bytes, bounds);
     if (state.created) {
         jpeg_destroy_decompress(&state.cinfo);
     }
@@ -171,6 +213,12 @@ bool DecodeJpegLimited(const QByteArray& bytes, QImage* out, qint64 maxPixels) {
     return true;
 }
 
+bool DecodeJpegLimited(const QByteArray& bytes, QImage* out, qint64 maxPixels) {
+    JpegBounds bounds;
+    bounds.maxPixels = maxPixels;
+    return DecodeJpegBounded(bytes, out, bounds);
+}
+
 bool DecodeJpeg(const QByteArray& bytes, QImage* out) {
     return DecodeJpegLimited(bytes, out, kMaxPicturePixels);
 }
@@ -179,22 +227,37 @@ bool LoadPictureFile(const QString& path, QImage* out) {
     if (out == nullptr || path.isEmpty()) {
         return false;
     }
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    const bool jpeg = ext == QLatin1String("jpg") || ext == QLatin1String("jpeg");
+    if (!jpeg && ext != QLatin1String("bmp")) {
         return false;
     }
-    const QString ext = info.suffix().toLower();
-    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg")) {
-        QFile file(path);
-        if (info.size() > kMaxFileBytes || !file.open(QIODevice::ReadOnly)) {
+    // Type and size are checked on the open file before reading: a pipe
+    // or a huge file never holds up the start.
+    std::string bytes;
+    if (safefile::ReadRegularFile(QFile::encodeName(path).toStdString(), bytes,
+                                  kMaxLogoFileBytes) != safefile::ReadStatus::Ok) {
+        return false;
+    }
+    const QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QImage picture;
+    if (jpeg) {
+        JpegBounds bounds;
+        bounds.maxPixels = kMaxLogoPixels;
+        bounds.fitSide = kMaxLogoSide;
+        bounds.maxMillis = kLogoDecodeMillis;
+        if (!DecodeJpegBounded(data, &picture, bounds)) {
             return false;
         }
-        return DecodeJpeg(file.readAll(), out);
+    } else if (!DecodeBitmap(data, &picture)) {
+        return false;
     }
-    if (ext == QLatin1String("bmp")) {
-        return LoadBitmap(path, out);
+    if (picture.width() > kMaxLogoSide || picture.height() > kMaxLogoSide) {
+        picture = picture.scaled(kMaxLogoSide, kMaxLogoSide, Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation);
     }
-    return false;
+    *out = std::move(picture);
+    return true;
 }
 
 QImage DefaultLogoPicture() {

@@ -36,6 +36,26 @@ QByteArray EncodeJpeg(const QImage& source, JpegKind kind, int quality) {
     if (kind == JpegKind::Progressive) {
         jpeg_simple_progression(&cinfo);
     }
+    std::vector<jpeg_scan_info> scans;
+    if (kind == JpegKind::ManyScans) {
+        jpeg_scan_info dc{};
+        dc.comps_in_scan = cinfo.num_components;
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            dc.component_index[c] = c;
+        }
+        scans.push_back(dc);
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            for (int k = 1; k < 64; ++k) {
+                jpeg_scan_info ac{};
+                ac.comps_in_scan = 1;
+                ac.component_index[0] = c;
+                ac.Ss = ac.Se = k;
+                scans.push_back(ac);
+            }
+        }
+        cinfo.scan_info = scans.data();
+        cinfo.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(static_cast<std::size_t>(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QImage>
 
-enum class JpegKind { Rgb, Progressive, Gray, AdobeCmyk };
+// ManyScans: progressive with one scan per coefficient and component (190
+// scans in colour), legal but slow to decode over a large picture.
+enum class JpegKind { Rgb, Progressive, Gray, AdobeCmyk, ManyScans };
 
 // image is taken as RGB; for AdobeCmyk the colours are stored as inverted
 // CMYK with K = 255 - max(r, g, b), the way Adobe programs write them.

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <random>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Left half red, right half blue, a green bar along the bottom: orientation
@@ -197,6 +199,72 @@ TEST_F(PictureFiles, EveryFailureLeavesTheTargetUntouched) {
         EXPECT_EQ(out, Sentinel()) << path.toStdString();
     }
     EXPECT_FALSE(LoadPictureFile(Write("ok.jpg", jpeg), nullptr));
+}
+
+TEST_F(PictureFiles, LogoWithinBoundsDecodesExactlyAsTheDecoderGivesIt) {
+    const QByteArray jpeg = EncodeJpeg(TestPicture(230, 192), JpegKind::Progressive);
+    QImage direct, loaded;
+    ASSERT_TRUE(DecodeJpeg(jpeg, &direct));
+    ASSERT_TRUE(LoadPictureFile(Write("logo.jpg", jpeg), &loaded));
+    EXPECT_EQ(loaded, direct);
+
+    // Bytes after the end marker are never read: the size bound is on the
+    // file, up to and including kMaxLogoFileBytes.
+    QByteArray padded = jpeg;
+    padded.append(QByteArray(kMaxLogoFileBytes - jpeg.size(), '\0'));
+    loaded = QImage();
+    EXPECT_TRUE(LoadPictureFile(Write("padded.jpg", padded), &loaded));
+    EXPECT_EQ(loaded, direct);
+    padded.append('\0');
+    QImage out = Sentinel();
+    EXPECT_FALSE(LoadPictureFile(Write("toolarge.jpg", padded), &out));
+    EXPECT_EQ(out, Sentinel());
+}
+
+TEST_F(PictureFiles, LargeLogoComesOutWithinTheBoxInItsProportions) {
+    // 12 megapixels: 2/8 of each side would still be wider than the box,
+    // so libjpeg decodes 1/8 of each side.
+    const QImage big = TestPicture(4000, 3000);
+    for (JpegKind kind : {JpegKind::Rgb, JpegKind::Progressive}) {
+        QImage out;
+        ASSERT_TRUE(LoadPictureFile(Write("big.jpg", EncodeJpeg(big, kind, 80)), &out));
+        EXPECT_EQ(out.size(), QSize(500, 375));
+        EXPECT_TRUE(Near(out.pixelColor(20, 20), QColor(220, 20, 20)));
+        EXPECT_TRUE(Near(out.pixelColor(out.width() - 20, 20), QColor(20, 20, 220)));
+    }
+    // 1/8 is not enough for a 10000-pixel-wide picture: smooth scaling does
+    // the rest.
+    QImage wide;
+    ASSERT_TRUE(LoadPictureFile(
+        Write("wide.jpg", EncodeJpeg(TestPicture(10000, 1000), JpegKind::Rgb, 60)), &wide));
+    EXPECT_EQ(wide.size(), QSize(kMaxLogoSide, kMaxLogoSide / 10));
+    // Larger than the logo's pixel budget: refused from the header alone.
+    const QByteArray small = EncodeJpeg(TestPicture(128, 96));
+    QImage out = Sentinel();
+    EXPECT_FALSE(LoadPictureFile(Write("huge.jpg", WithFrameSize(small, 6000, 5000)), &out));
+    EXPECT_EQ(out, Sentinel());
+    EXPECT_TRUE(DecodeJpegBounded(EncodeJpeg(TestPicture(100, 50)), &out, {kMaxLogoPixels, 25, 0}));
+    EXPECT_EQ(out.size(), QSize(25, 13)); // 2/8 of each side, rounded up
+}
+
+TEST_F(PictureFiles, NamedPipeAsLogoFailsAtOnce) {
+    // Opening a pipe nobody writes to would block the start for good.
+    const QString fifo = dir_.filePath("logo.jpg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QImage out = Sentinel();
+    EXPECT_FALSE(LoadPictureFile(fifo, &out));
+    EXPECT_EQ(out, Sentinel());
+}
+
+TEST(DecodeJpeg, DecodeOverItsTimeIsGivenUp) {
+    const QByteArray slow = EncodeJpeg(TestPicture(1600, 1200), JpegKind::ManyScans, 90);
+    QImage out = Sentinel();
+    EXPECT_FALSE(DecodeJpegBounded(slow, &out, {kMaxPicturePixels, 0, 1}));
+    EXPECT_EQ(out, Sentinel());
+    // Without the deadline the same file is a sound picture.
+    ASSERT_TRUE(DecodeJpegBounded(slow, &out, {kMaxPicturePixels, 0, 0}));
+    EXPECT_EQ(out.size(), QSize(1600, 1200));
+    EXPECT_TRUE(Near(out.pixelColor(1500, 10), QColor(20, 20, 220)));
 }
 
 TEST(DefaultLogo, ExistsWithoutAnyFile) {
