@@ -79,12 +79,27 @@ int OpenNoBlock(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 }
 
+// A link planted by someone else in a shared folder such as /tmp is not
+// followed (the kernel's rule for such folders): it could point at any
+// file of the user's.
+bool MayFollow(const std::string& link, const struct stat& linkStat) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || linkStat.st_uid == ::geteuid() || linkStat.st_uid == folder.st_uid;
+}
+
 // A link is followed, so the new file replaces what it points to and the
-// link itself stays.
+// link itself stays. Empty when the link must not be followed.
 std::string ResolveTarget(const std::string& target) {
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
         return target;
+    }
+    if (!MayFollow(target, st)) {
+        return std::string();
     }
     if (char* real = ::realpath(target.c_str(), nullptr)) {
         std::string r(real);
@@ -299,6 +314,9 @@ bool FileReplacer::Begin(const std::string& target) {
         return Fail(ENOENT);
     }
     target_ = ResolveTarget(target);
+    if (target_.empty()) {
+        return Fail(EACCES);
+    }
 
     struct stat old {};
     keepMode_ = false;

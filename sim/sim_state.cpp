@@ -1,6 +1,7 @@
 #include "sim/sim_state.h"
 
 #include "device/little_endian.h"
+#include "fileio/safe_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -233,32 +234,15 @@ std::string StatePath() {
 }
 
 State LoadState(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A state file is a few hundred bytes; a huge one, or a pipe, is not ours.
+    std::string text;
+    if (safefile::ReadRegularFile(path, text, 64 * 1024) != safefile::ReadStatus::Ok)
         return DefaultState();
-    // A state file is a few hundred bytes; a huge one is not ours.
-    constexpr std::streamsize Limit = 64 * 1024;
-    std::string text(static_cast<std::size_t>(Limit), '\0');
-    in.read(text.data(), Limit);
-    text.resize(static_cast<std::size_t>(in.gcount()));
     return ParseState(text);
 }
 
 bool SaveState(const std::string& path, const State& state) {
-    const std::string temp = path + ".tmp." + std::to_string(static_cast<long>(getpid()));
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr)
-        return false;
-    const std::string text = FormatState(state);
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return safefile::ReplaceFile(path, FormatState(state));
 }
 
 } // namespace vrxsim

@@ -119,6 +119,18 @@ TEST_F(SafeFileTest, ModesAndLinksAreKept) {
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(ReadFile(kept), "through the link");
+
+    // Another user's link in a shared folder such as /tmp is not followed.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "planting another user's link needs root";
+    const std::string shared = dir / "shared";
+    ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::string planted = shared + "/sim.state";
+    ASSERT_EQ(::symlink(kept.c_str(), planted.c_str()), 0);
+    ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(safefile::ReplaceFile(planted, "state"));
+    EXPECT_EQ(ReadFile(kept), "through the link");
 }
 
 // Two saves of one file at once: each finishes whole, neither removes the
