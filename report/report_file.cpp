@@ -71,11 +71,24 @@ bool WriteReport(TFreeBase& db, const MeasurementReport& report, bool saveWhatYo
     return ok;
 }
 
+namespace {
+
+// A text of a report file, cut to what a report can sensibly hold: the
+// window, the operator list and the settings never see more.
+std::string ReadText(TFreeBase& db, std::string_view path, const std::string& def) {
+    std::string text = db.ReadString(path, def);
+    if (text.size() > MaxReportTextBytes)
+        text.resize(MaxReportTextBytes);
+    return text;
+}
+
+} // namespace
+
 ReportFileLabels ReadReport(TFreeBase& db, MeasurementReport& report,
                             const std::string& notAvailableText) {
-    report.CarID = db.ReadString(KeyCarID, std::string());
-    report.Operator = db.ReadString(KeyOperator, std::string());
-    report.DateandTime = db.ReadString(KeyDateandTime, notAvailableText);
+    report.CarID = ReadText(db, KeyCarID, std::string());
+    report.Operator = ReadText(db, KeyOperator, std::string());
+    report.DateandTime = ReadText(db, KeyDateandTime, notAvailableText);
     report.Unit = db.ReadInteger(KeyUnit, unitBar);
     for (int n = 0; n < 12; ++n) {
         report.CompressionAssignment[n] = db.ReadInteger(CompressionCylinderPath(n), 0);
@@ -84,10 +97,10 @@ ReportFileLabels ReadReport(TFreeBase& db, MeasurementReport& report,
         report.Leakage[n] = LowWord(db.ReadInteger(LeakageValuePath(n), -1));
     }
     for (const DeviceTextField& f : DeviceTextFields)
-        report.Texts.*f.Field = db.ReadString(DevicePath(f.Key), std::string());
+        report.Texts.*f.Field = ReadText(db, DevicePath(f.Key), std::string());
     ReportFileLabels labels;
-    labels.DeviceSN = db.ReadString(DevicePath("Device SN"), notAvailableText);
-    labels.SensorSN = db.ReadString(DevicePath("Sensor SN"), notAvailableText);
+    labels.DeviceSN = ReadText(db, DevicePath("Device SN"), notAvailableText);
+    labels.SensorSN = ReadText(db, DevicePath("Sensor SN"), notAvailableText);
     return labels;
 }
 

@@ -7,6 +7,7 @@
 #include "freebase/freebase.h"
 #include "report/report_model.h"
 
+#include <cstddef>
 #include <string>
 
 // The database information text of every report file.
@@ -30,6 +31,11 @@ bool WriteReport(TFreeBase& db, const MeasurementReport& report, bool saveWhatYo
 
 // What the two serial labels of the window show after opening: the entry,
 // or the "not available" text when the file lacks it.
+// Texts read from a report are cut to this many bytes: what the tester and
+// the window produce is far shorter, and a hostile file must not carry
+// megabytes into the window, the operator list and the settings.
+inline constexpr std::size_t MaxReportTextBytes = 255;
+
 struct ReportFileLabels {
     std::string DeviceSN;
     std::string SensorSN;
@@ -39,8 +45,8 @@ struct ReportFileLabels {
 // DateandTime (notAvailableText when missing), Unit, both assignments (as
 // stored, also outside 0..12), the 24 values (low 16 bits of "Value") and
 // the ten device texts. Every missing entry, or one of another type, gives
-// the default of the schema. The raw device blocks, ValuesRead, Unsaved and
-// FileName are left alone.
+// the default of the schema. Texts are cut to MaxReportTextBytes. The raw
+// device blocks, ValuesRead, Unsaved and FileName are left alone.
 ReportFileLabels ReadReport(TFreeBase& db, MeasurementReport& report,
                             const std::string& notAvailableText);
 

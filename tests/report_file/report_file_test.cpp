@@ -142,6 +142,8 @@ TEST_F(ReportFileTest, ReadingKeepsTheLowWordAndFallsBackToTheSchemaDefaults) {
         db.WriteInteger("MeasuresComp\\2\\Cylinder", 99); // kept as stored
         db.WriteString("Unit", "2");                      // another type counts as missing
         db.WriteInteger("Device\\Device SN", 5);
+        db.WriteString("Operator", std::string(3u << 20, 'o')); // hostile
+        db.WriteString("Device\\Sensor SN", std::string(300, 's'));
         db.Close();
     }
     MeasurementReport r;
@@ -161,7 +163,9 @@ TEST_F(ReportFileTest, ReadingKeepsTheLowWordAndFallsBackToTheSchemaDefaults) {
     EXPECT_EQ(r.DateandTime, "(n/a)");
     EXPECT_EQ(r.Texts.DeviceSN, "");
     EXPECT_EQ(labels.DeviceSN, "(n/a)");
-    EXPECT_EQ(labels.SensorSN, "(n/a)");
+    // Texts are cut before they reach the window and the settings.
+    EXPECT_EQ(r.Operator, std::string(MaxReportTextBytes, 'o'));
+    EXPECT_EQ(labels.SensorSN, std::string(MaxReportTextBytes, 's'));
     EXPECT_TRUE(r.ValuesRead); // what a file does not hold is not touched
     EXPECT_EQ(r.DeviceInfo.Bytes[0], 0x5A);
 }
