@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include <cstdint>
 #include <exception>
 
 namespace {
@@ -62,6 +63,36 @@ QString ChooseReportFile(QWidget* parent, bool save, const QString& proposal,
     LastReportFolder() = QFileInfo(files.first()).absolutePath();
     return files.first();
 }
+
+// Sets the database's open flag for one save or one open and, once that
+// has ended however it ended, leaves the database inactive and puts the
+// flag back. The flag cannot change while the database is active, so it
+// is restored only after the Abort.
+class OpenFlagScope {
+public:
+    OpenFlagScope(TFreeBase& db, TFBOpenFlag flag) : db_(db), saved_(db.OpenFlag()) {
+        // Nothing outside one save or one open keeps the database active.
+        if (db_.Active())
+            db_.Abort();
+        db_.SetOpenFlag(flag);
+    }
+    ~OpenFlagScope() {
+        if (db_.Active())
+            db_.Abort(); // never writes: a save is closed where it happens
+        db_.SetOpenFlag(saved_);
+    }
+    OpenFlagScope(const OpenFlagScope&) = delete;
+    OpenFlagScope& operator=(const OpenFlagScope&) = delete;
+
+private:
+    TFreeBase& db_;
+    TFBOpenFlag saved_;
+};
+
+// An operator name from a report joins the list and the settings file;
+// a name longer than any the list could show is cut, so that both hold
+// the same name and the settings file stays within what its reader takes.
+constexpr std::size_t MaxOperatorBytes = 255;
 
 // The vehicle identification becomes part of a file name: a folder
 // separator in it would point into another folder.
@@ -136,26 +167,30 @@ bool TFormMain::SaveTheFile() {
 // The report counts as saved only once closing the database has written the
 // file; until then caption, file name and status text stay as they were.
 void TFormMain::ActionFileSaveExecute() {
+    // A save may create its file and is written by Close, whatever flag an
+    // earlier open used.
+    OpenFlagScope scope(*FreeBase1, TFBOpenFlag::CreateNotExists);
     const bool written = SaveTheFile();
-    if (!written || !FreeBase1->Active()) {
-        CloseFreeBase1();
+    if (!written || !FreeBase1->Active())
         return;
-    }
     const std::string path = FreeBase1->FileName();
+    const QString file = QFile::decodeName(QByteArray::fromStdString(path));
     const std::string dateTime = FreeBase1->ReadString("DateandTime", std::string());
     const bool newFile = FreeBase1->CurrentFileSize() == 0;
+    const bool writes = FreeBase1->OpenFlag() != TFBOpenFlag::ReadOnly;
+    const std::int64_t expected = FreeBase1->ExpectedFileSize();
     CloseFreeBase1();
-    if (FreeBase1->LastError() != 0) {
+    // "report saved" only for a file that now holds the whole report.
+    if (!writes || FreeBase1->LastError() != 0 || QFileInfo(file).size() != expected) {
         // A file this save created is still empty: it would only fail to open.
-        if (newFile && QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).size() == 0)
-            QFile::remove(QFile::decodeName(QByteArray::fromStdString(path)));
+        if (newFile && QFileInfo(file).size() == 0)
+            QFile::remove(file);
         FormMsg->ShowMsg(MessageText(13), mkError, btnCancel, true);
         report_.Unsaved = true;
         ActionFileSave->setEnabled(true);
         return;
     }
-    setWindowTitle(QStringLiteral("VRX-310: ") +
-                   QFile::decodeName(QByteArray::fromStdString(path)));
+    setWindowTitle(QStringLiteral("VRX-310: ") + file);
     report_.FileName = path;
     report_.DateandTime = dateTime;
     LabelDateTime->setText(DiskToQ(dateTime));
@@ -170,29 +205,31 @@ void TFormMain::ActionFileOpenExecute() {
     if (chosen.isEmpty())
         return;
     const std::string path = QFile::encodeName(chosen).toStdString();
-    // Read-only for opening: a file that vanished after the dialog is not
-    // created, and nothing is ever written back.
-    FreeBase1->SetOpenFlag(TFBOpenFlag::ReadOnly);
-    FreeBase1->SetFileName(path);
-    const bool opened = FreeBase1->Open();
-    FreeBase1->SetOpenFlag(TFBOpenFlag::CreateNotExists);
-    if (!opened) {
-        FormMsg->ShowMsg(MessageText(10), mkError, btnCancel, true);
-        return;
-    }
-
     ReportFileLabels labels;
     MeasurementReport loaded = report_;
-    try {
-        labels = ReadReport(*FreeBase1, loaded, QToDisk(MessageText(2)));
-    } catch (const std::exception&) {
-        FreeBase1->Abort();
+    bool read = false;
+    {
+        // Read-only for opening: a file that vanished after the dialog is
+        // not created, and nothing is ever written back. The scope ends the
+        // database and puts the flag back for the next save.
+        OpenFlagScope scope(*FreeBase1, TFBOpenFlag::ReadOnly);
+        FreeBase1->SetFileName(path);
+        try {
+            if (FreeBase1->Open()) {
+                labels = ReadReport(*FreeBase1, loaded, QToDisk(MessageText(2)));
+                read = true;
+            }
+        } catch (const std::exception&) {
+            read = false;
+        }
+    }
+    if (!read) {
         FormMsg->ShowMsg(MessageText(10), mkError, btnCancel, true);
         return;
     }
-    // Opening never changes the file.
-    FreeBase1->Abort();
     report_ = loaded;
+    if (report_.Operator.size() > MaxOperatorBytes)
+        report_.Operator.resize(MaxOperatorBytes);
 
     // The operator: the last item of that exact name (letter case counts),
     // or the last item when the file names none; a name not listed joins
