@@ -1,18 +1,17 @@
 #include "print/report_page.h"
 
+#include "print/pdf_file.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTemporaryFile>
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace ReportPage {
 // The same phone, fax, web and mail as the About box. The columns are
@@ -82,6 +81,23 @@ QImage OpaquePicture(const QImage& picture) {
         return picture.convertToFormat(QImage::Format_RGB32);
     }
     return picture;
+}
+
+// The grey a printer in grayscale mode puts in a PDF for each pixel.
+QImage GrayPicture(const QImage& picture) {
+    if (picture.isNull()) {
+        return picture;
+    }
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QImage gray(rgb.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* out = gray.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            out[x] = static_cast<uchar>(qGray(in[x]));
+        }
+    }
+    return gray;
 }
 
 void PaintCompressionSection(PageWriter& w, const ReportPageData& d) {
@@ -245,44 +261,50 @@ void PaintReportPage(QPainter& painter, const ReportPageData& d, int deviceDpiX,
     painter.restore();
 }
 
+QByteArray RenderReportPdf(const ReportPageData& data, const QPrinter& printer) {
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    if (!buffer.open(QIODevice::WriteOnly)) {
+        return {};
+    }
+    QPdfWriter writer(&buffer);
+    writer.setResolution(printer.resolution());
+    writer.setPdfVersion(printer.pdfVersion());
+    writer.setTitle(printer.docName());
+    writer.setCreator(printer.creator());
+    if (!writer.setPageLayout(printer.pageLayout())) {
+        return {};
+    }
+    // The PDF writer has no grayscale mode; the page's only colours are in
+    // the pictures, its texts and frames are black.
+    ReportPageData page = data;
+    if (printer.colorMode() == QPrinter::GrayScale) {
+        page.CompressionPicture = GrayPicture(data.CompressionPicture);
+        page.LeakagePicture = GrayPicture(data.LeakagePicture);
+    }
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        return {};
+    }
+    PaintReportPage(painter, page, writer.logicalDpiX(), writer.logicalDpiY());
+    if (!painter.end()) {
+        return {};
+    }
+    return pdf;
+}
+
 bool PrintReportToPdf(const ReportPageData& data, const QString& pdfPath, int dpi) {
     if (pdfPath.isEmpty() || dpi <= 0) {
         return false;
     }
-    // Written beside the target and renamed over it, so a failed export
-    // leaves an existing file as it was.
-    const QFileInfo target(pdfPath);
-    QTemporaryFile temp(
-        target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!temp.open()) {
-        return false;
-    }
-    const QString tempPath = temp.fileName();
-    temp.close();
-
-    bool ok = false;
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(tempPath);
-        printer.setResolution(dpi);
-        SetUpPrinter(printer);
-        UseWholeSheet(printer);
-        printer.setCreator(JobTitle);
-        ok = PaintOnPrinter(printer, data);
-    } // the printer closes the file here
-
-    if (!ok || QFileInfo(tempPath).size() == 0) {
-        return false; // the temporary file removes itself
-    }
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(tempPath.toStdU16String()),
-                            std::filesystem::path(target.absoluteFilePath().toStdU16String()), ec);
-    if (ec) {
-        return false;
-    }
-    temp.setAutoRemove(false);
-    return true;
+    // The printer only carries the settings; the page is drawn in memory.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(dpi);
+    SetUpPrinter(printer);
+    UseWholeSheet(printer);
+    printer.setCreator(JobTitle);
+    return ReplacePdfFile(pdfPath, RenderReportPdf(data, printer));
 }
 
 bool PrintReport(QWidget* parent, const ReportPageData& data) {
@@ -298,12 +320,17 @@ bool PrintReport(QWidget* parent, const ReportPageData& data, QPrinter& printer)
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        // Printed to a file: the same page as the PDF export. A printer
-        // keeps its printable area as the page origin.
+    bool printed = false;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        // Printed to a file: the same page as the PDF export, drawn in
+        // memory and put in place of the file only when it is whole. A
+        // printer keeps its printable area as the page origin.
         UseWholeSheet(printer);
+        printed = ReplacePdfFile(printer.outputFileName(), RenderReportPdf(data, printer));
+    } else {
+        printed = PaintOnPrinter(printer, data);
     }
-    if (!PaintOnPrinter(printer, data)) {
+    if (!printed) {
         // For instance a file name that is a folder: say so rather than
         // leave the user waiting for a page that never comes.
         QMessageBox::warning(

@@ -10,6 +10,7 @@
 
 #include <array>
 
+class QByteArray;
 class QPainter;
 class QPrinter;
 class QWidget;
@@ -96,12 +97,20 @@ QSize ReportPictureSize(const ReportPageData& data);
 // the painter's origin must be the top-left of the printable area.
 void PaintReportPage(QPainter& painter, const ReportPageData& data, int deviceDpiX, int deviceDpiY);
 
+// The page as the bytes of a one-page PDF with the printer's page layout,
+// resolution, document name, creator, PDF version and colour mode; empty
+// when it could not be drawn. The printer's output file is not touched.
+QByteArray RenderReportPdf(const ReportPageData& data, const QPrinter& printer);
+
 // A one-page A4 portrait PDF at the given resolution, without margins.
-// The target is replaced only when the whole file was written.
+// Drawn in memory and put in place of the target only when it is complete
+// and wholly written; the target keeps its mode, a link is followed, a
+// read-only file is refused. False (the target as it was) on any failure.
 bool PrintReportToPdf(const ReportPageData& data, const QString& pdfPath, int dpi = 600);
 
 // Shows the printer selection dialog and prints the page; false when the
-// user cancelled or the printer could not be started (the user is told).
+// user cancelled or the page could not be printed (the user is told). Print
+// to file goes the way of PrintReportToPdf: a failure leaves the old file.
 bool PrintReport(QWidget* parent, const ReportPageData& data);
 // The same on a printer set up by the caller (title, orientation and paper
 // size are set here).
