@@ -210,7 +210,8 @@ void TFormChangeSens::VerzAuftrufClick() {
     if (OpenSensfakt->exec() == QDialog::Accepted && !OpenSensfakt->selectedFiles().isEmpty()) {
         const QString path = OpenSensfakt->selectedFiles().constFirst();
         const QFileInfo info(path);
-        if (info.isFile() && info.isReadable())
+        // Real sensor files are a few lines long; a larger one is never read.
+        if (info.isFile() && info.isReadable() && info.size() <= qint64(SensorFile::MaxBytes))
             LabeledEditSensFaktor->setText(path);
         else
             ShowPlainMessage(MessageText(3));
@@ -264,8 +265,15 @@ bool TFormChangeSens::ChangeSensor() {
         return false;
     }
 
+    // The file may have changed since it was chosen: one that cannot be read
+    // now (gone, a pipe or a folder, too large) is not a file without the
+    // serial number.
     SensorFile file;
-    file.Load(QFile::encodeName(LabeledEditSensFaktor->text()).toStdString());
+    if (!file.Load(QFile::encodeName(LabeledEditSensFaktor->text()).toStdString())) {
+        if (TesterOpen())
+            ShowPlainMessage(MessageText(3));
+        return false;
+    }
     // A character without a single-byte form matches no key of the file.
     const int factor = Cp1252ToUtf8(serial) == typed ? file.Factor(serial) : 0;
     if (!IsPossibleSensorFactor(factor)) {
