@@ -3,11 +3,14 @@
 #include "tests/ui_main/main_window_fixture.h"
 
 #include "dialogs/form_msg.h"
-#include "freebase/fb_file.h"
+#include "fileio/safe_file.h"
+#include "freebase/freebase.h"
 #include "report/report_file.h"
+#include "settings/settings_file.h"
 #include "text/date_format.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +27,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <deque>
 
@@ -146,6 +151,32 @@ QStringList Texts(const QList<ShownMessage>& shown) {
 }
 
 const QString SaveError = QStringLiteral("Error saving file!");
+const QString OpenError = QStringLiteral("Error opening file!");
+
+// A full disk for the test's saves; lifted again however the test ends.
+struct WriteLimit {
+    explicit WriteLimit(std::int64_t bytes) { safefile::SetWriteLimitForTesting(bytes); }
+    ~WriteLimit() { safefile::SetWriteLimitForTesting(-1); }
+};
+
+// Chooses an item in a drop-down list the way a user does: open the list,
+// move to the item, press Enter.
+void ChooseInList(QComboBox* box, int item) {
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    view->setCurrentIndex(box->model()->index(item, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->window()->isVisible());
+}
+
+MeasurementReport Reopened(const QString& path) {
+    MeasurementReport back;
+    std::string error;
+    if (!LoadReportFile(Local(path), &back, &error))
+        qWarning("%s: %s", qPrintable(path), error.c_str());
+    return back;
+}
 
 } // namespace
 
@@ -159,6 +190,9 @@ private slots:
     void bothQuestionsComeBeforeAnyDialog();
     void savingWritesWhatYouSeeAndEndsTheUnsavedState();
     void failedSavesAreReportedAndKeepTheReportUnsaved();
+    void savesAfterOpeningReachTheFile();
+    void aFullDiskOrAReadOnlyFileKeepsTheOldReport();
+    void pipesAndHostileFilesDoNotStopTheWindow();
 
 private:
     QTemporaryDir files_;
@@ -357,11 +391,9 @@ void TestReportFiles::failedSavesAreReportedAndKeepTheReportUnsaved() {
     QCOMPARE(files.Questions.size(), 1);
     QCOMPARE(FileBytes(notes), QByteArray("workshop notes"));
 
-    // The final write fails: the new file is written beside the target
-    // first, and a folder in that place stops it as a full disk would.
+    // The final write fails: the disk is full.
     const QString path = File("fail.vrx");
-    const QString temp = QString::fromStdString(fbfile::ReplacingFile::TempNameFor(Local(path)));
-    QVERIFY(QDir().mkdir(temp));
+    WriteLimit full(0);
     files.Choose(path);
     fx.Answers().Expect(mrCancel);
     FormMain->ActionFileSaveExecute();
@@ -383,8 +415,8 @@ void TestReportFiles::failedSavesAreReportedAndKeepTheReportUnsaved() {
         Texts(fx.Answers().Shown()).mid(2),
         (QStringList{QStringLiteral("The current report is not saved! Save now?"), SaveError}));
 
-    // Once the way is clear, the same close saves and ends.
-    QVERIFY(QDir().rmdir(temp));
+    // Once there is room again, the same close saves and ends.
+    safefile::SetWriteLimitForTesting(-1);
     fx.Answers().Expect(mrYes);
     files.Choose(path);
     QVERIFY(FormMain->close());
@@ -392,6 +424,198 @@ void TestReportFiles::failedSavesAreReportedAndKeepTheReportUnsaved() {
     QVERIFY(LoadReportFile(Local(path), &back, nullptr));
     QCOMPARE(back.CarID, std::string("ABC"));
     QCOMPARE(files.Unexpected.size(), 0);
+}
+
+void TestReportFiles::savesAfterOpeningReachTheFile() {
+    MainWindowFixture fx;
+    fx.WriteState(StateValues({1285, 1310, 852}, {62, 81, 348}));
+    fx.WriteSettings(QStringLiteral("[Names]\n0=Anna\n"));
+    fx.Start();
+    FormMain->ActionDeviceRead->trigger();
+    FormMain->LabeledEditCarID->setText(QStringLiteral("ABC"));
+    const QString path = File("journey.vrx"), copy = File("journey-copy.vrx");
+    FileDialogDriver files;
+    files.Choose(path);
+    FormMain->ActionFileSave->trigger();
+    const QByteArray first = FileBytes(path);
+    QCOMPARE(Reopened(path).Unit, int(unitBar));
+
+    // Opened, another unit chosen, saved over the same file.
+    files.Choose(path);
+    FormMain->ActionFileOpen->trigger();
+    ChooseInList(FormMain->ComboBoxUnit, unitPsi);
+    QVERIFY(FormMain->ActionFileSave->isEnabled());
+    files.Choose(path);
+    files.AnswerReplace(true);
+    FormMain->ActionFileSave->trigger();
+    QCOMPARE(FormMain->StatusText(3), QStringLiteral("report saved"));
+    QVERIFY(!FormMain->ActionFileSave->isEnabled());
+    const QByteArray second = FileBytes(path);
+    QVERIFY(second != first);
+    QCOMPARE(Reopened(path).Unit, int(unitPsi));
+
+    // Reopened it shows the change; a slot moved and saved as seen under a
+    // new name gives a second valid report and leaves the first alone.
+    files.Choose(path);
+    FormMain->ActionFileOpen->trigger();
+    QCOMPARE(FormMain->ComboBoxUnit->currentIndex(), int(unitPsi));
+    ChooseInList(FormMain->Selectors()[0], 3);
+    FormMain->SAYSCheckBox->setChecked(true);
+    files.Choose(copy);
+    FormMain->ActionFileSave->trigger();
+    QCOMPARE(FormMain->windowTitle(), QStringLiteral("VRX-310: ") + copy);
+    const MeasurementReport saved = Reopened(copy);
+    QCOMPARE(saved.CompressionAssignment[0], 3);
+    QCOMPARE(saved.Compression[2], std::int16_t(852));
+    QCOMPARE(saved.CarID, std::string("ABC"));
+    QCOMPARE(saved.Unit, int(unitPsi));
+    QCOMPARE(FileBytes(path), second);
+
+    // Opened once more, the vehicle edited, and Yes to the question on closing.
+    files.Choose(path);
+    FormMain->ActionFileOpen->trigger();
+    QTest::keyClicks(FormMain->LabeledEditCarID, QStringLiteral("-9"));
+    fx.Answers().Expect(mrYes);
+    files.Choose(path);
+    files.AnswerReplace(true);
+    QVERIFY(FormMain->close());
+    QCOMPARE(Reopened(path).CarID, std::string("ABC-9"));
+    QCOMPARE(Reopened(path).Unit, int(unitPsi));
+    QCOMPARE(Texts(fx.Answers().Shown()),
+             QStringList{QStringLiteral("The current report is not saved! Save now?")});
+    QCOMPARE(files.Unexpected.size(), 0);
+}
+
+void TestReportFiles::aFullDiskOrAReadOnlyFileKeepsTheOldReport() {
+    QTemporaryDir here;
+    const QString path = here.filePath(QStringLiteral("kept.vrx"));
+    MainWindowFixture fx;
+    fx.WriteSettings(QStringLiteral("[Names]\n0=Anna\n"));
+    fx.Start();
+    FormMain->ActionDeviceRead->trigger();
+    FormMain->LabeledEditCarID->setText(QStringLiteral("ABC"));
+    FileDialogDriver files;
+    files.Choose(path);
+    FormMain->ActionFileSave->trigger();
+    const QByteArray before = FileBytes(path);
+    QCOMPARE(Reopened(path).Unit, int(unitBar));
+
+    files.Choose(path);
+    FormMain->ActionFileOpen->trigger();
+    ChooseInList(FormMain->ComboBoxUnit, unitKPa);
+    const QString shownDate = FormMain->LabelDateTime->text();
+    {
+        WriteLimit full(100);
+        files.Choose(path);
+        files.AnswerReplace(true);
+        fx.Answers().Expect(mrCancel);
+        FormMain->ActionFileSave->trigger();
+    }
+    QCOMPARE(Texts(fx.Answers().Shown()), QStringList{SaveError});
+    QCOMPARE(FileBytes(path), before);
+    QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{QStringLiteral("kept.vrx")});
+    QVERIFY(FormMain->ActionFileSave->isEnabled());
+    QVERIFY(FormMain->Report().Unsaved);
+    QCOMPARE(FormMain->LabelDateTime->text(), shownDate);
+
+    // A report the user may only read is not written over.
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(path, readOnly));
+    files.Choose(path);
+    files.AnswerReplace(true);
+    fx.Answers().Expect(mrCancel);
+    FormMain->ActionFileSave->trigger();
+    QCOMPARE(Texts(fx.Answers().Shown()), (QStringList{SaveError, SaveError}));
+    QCOMPARE(FileBytes(path), before);
+    const QFile::Permissions userBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    QCOMPARE(QFile::permissions(path) & ~userBits, readOnly);
+    QVERIFY(FormMain->Report().Unsaved);
+
+    // Writable again: the next save writes.
+    QVERIFY(QFile::setPermissions(path, readOnly | QFile::WriteOwner));
+    files.Choose(path);
+    files.AnswerReplace(true);
+    FormMain->ActionFileSave->trigger();
+    QCOMPARE(fx.Answers().Shown().size(), 2);
+    QCOMPARE(FormMain->StatusText(3), QStringLiteral("report saved"));
+    QVERIFY(!FormMain->Report().Unsaved);
+    QVERIFY(FileBytes(path) != before);
+    QCOMPARE(Reopened(path).Unit, int(unitKPa));
+    QCOMPARE(files.Unexpected.size(), 0);
+}
+
+void TestReportFiles::pipesAndHostileFilesDoNotStopTheWindow() {
+    QTemporaryDir here;
+    {
+        const QString settings = QString::fromLatin1("[Company]\nName=Werkstatt Nord\n"
+                                                     "City=Kiel\n[Names]\n0=Anna\n1=Kurt\n");
+        MainWindowFixture fx;
+        fx.WriteSettings(settings);
+        fx.Start();
+        FileDialogDriver files;
+
+        // A pipe chosen in Open File is refused at once.
+        const QString pipe = here.filePath(QStringLiteral("pipe.vrx"));
+        QCOMPARE(::mkfifo(Local(pipe).c_str(), 0600), 0);
+        {
+            PipeWatchdog watchdog(pipe, 3000);
+            files.Choose(pipe);
+            fx.Answers().Expect(mrCancel);
+            FormMain->ActionFileOpen->trigger();
+            QVERIFY2(!watchdog.Released(), "Open File waited on the pipe");
+        }
+        QCOMPARE(Texts(fx.Answers().Shown()), QStringList{OpenError});
+
+        // Two reports whose operators are megabytes long: each new name joins
+        // the list and the settings file, cut to a name's length, and the file
+        // keeps everything it held.
+        const std::size_t huge = 12u << 20;
+        for (const char letter : {'O', 'P'}) {
+            const QString path = here.filePath(QStringLiteral("hostile-%1.vrx").arg(letter));
+            TFreeBase db;
+            db.SetFileName(Local(path));
+            db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+            QVERIFY(db.Open());
+            QVERIFY(WriteReport(db, SampleReport(std::string(huge, letter)), false, "d"));
+            db.Close();
+            QCOMPARE(db.LastError(), 0);
+            files.Choose(path);
+            FormMain->ActionFileOpen->trigger();
+            QVERIFY(FormMain->windowTitle().endsWith(path));
+            QVERIFY(!FormMain->ComboBoxNames->currentText().isEmpty());
+            QVERIFY(FormMain->ComboBoxNames->currentText().size() <= 255);
+            QCOMPARE(FormMain->ComboBoxNames->currentText(),
+                     QString(FormMain->ComboBoxNames->currentText().size(), QLatin1Char(letter)));
+        }
+        QCOMPARE(fx.Answers().Shown().size(), 1);
+        QCOMPARE(FormMain->ComboBoxNames->count(), 4);
+        QVERIFY(fx.SettingsBytes().size() < 4096);
+        SettingsFile back(Local(fx.SettingsPath()));
+        QCOMPARE(ReadCompanyDetails(back).Name, std::string("Werkstatt Nord"));
+        QCOMPARE(ReadCompanyDetails(back).City, std::string("Kiel"));
+        const OperatorNames names = ReadOperatorNames(back);
+        QCOMPARE(names.size(), std::size_t(4));
+        QCOMPARE(names[1], std::string("Kurt"));
+        // The list and the file hold the same cut names.
+        for (int i : {2, 3})
+            QCOMPARE(QString::fromStdString(names[i]), FormMain->ComboBoxNames->itemText(i));
+    }
+
+    {
+        // A pipe in place of the settings file: the window starts with
+        // its defaults and closes.
+        MainWindowFixture fx;
+        fx.WriteSettings(QString());
+        QVERIFY(QFile::remove(fx.SettingsPath()));
+        QCOMPARE(::mkfifo(Local(fx.SettingsPath()).c_str(), 0600), 0);
+        PipeWatchdog watchdog(fx.SettingsPath(), 3000);
+        fx.Start();
+        QCOMPARE(FormMain->ComboBoxNames->count(), 0);
+        QCOMPARE(FormMain->pos(), QPoint(10, 10));
+        QVERIFY(FormMain->close());
+        QVERIFY2(!watchdog.Released(), "the window waited on the settings pipe");
+    }
 }
 
 QTEST_MAIN(TestReportFiles)

@@ -9,6 +9,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+
 DialogAnswerer::DialogAnswerer() {
     timer_.setInterval(20);
     connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::Poll);
@@ -111,4 +116,31 @@ QString StateValues(const QList<int>& compression, const QList<int>& leakage) {
         return QStringLiteral("%1=%2\n").arg(QLatin1String(key), parts.join(QLatin1Char(' ')));
     };
     return line("compression", compression) + line("leakage", leakage);
+}
+
+PipeWatchdog::PipeWatchdog(const QString& path, int limitMs) {
+    const std::string file = QFile::encodeName(path).toStdString();
+    thread_ = std::thread([this, file, limitMs] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (wake_.wait_for(lock, std::chrono::milliseconds(limitMs), [this] { return stop_; }))
+            return;
+        // From now on free every reader until the test ends.
+        while (!stop_) {
+            const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                released_ = true;
+                ::close(fd);
+            }
+            wake_.wait_for(lock, std::chrono::milliseconds(50), [this] { return stop_; });
+        }
+    });
+}
+
+PipeWatchdog::~PipeWatchdog() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
 }

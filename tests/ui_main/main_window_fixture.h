@@ -11,8 +11,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 // One shown message: its text, caption and which buttons were offered.
 struct ShownMessage {
@@ -66,6 +70,27 @@ public:
 private:
     QTemporaryDir dir_;
     std::unique_ptr<DialogAnswerer> answerer_;
+};
+
+// Frees a reader stuck on a named pipe: after the limit it opens the pipe
+// for writing, which succeeds only while someone waits to read from it, and
+// closes it again. A window that blocks on the pipe so fails its test
+// instead of hanging the run.
+class PipeWatchdog {
+public:
+    PipeWatchdog(const QString& path, int limitMs);
+    ~PipeWatchdog();
+    PipeWatchdog(const PipeWatchdog&) = delete;
+    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
+    // Whether some reader was stuck on the pipe and had to be freed.
+    bool Released() const { return released_; }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    std::atomic<bool> released_{false};
+    std::thread thread_;
 };
 
 // The 24 values of a state file: compression then leakage, -1 for the rest.

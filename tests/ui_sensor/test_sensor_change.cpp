@@ -12,6 +12,7 @@
 #include "settings/settings_file.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace {
 
@@ -180,6 +182,7 @@ private slots:
     void deviceChangeNotices();
     void withoutAFileAndEscapeAndTheCloseBox();
     void germanWarningAndHint();
+    void aFileThatCannotBeReadIsNamedSo();
 
 private:
     std::unique_ptr<MainWindowFixture> fx_;
@@ -508,6 +511,48 @@ void TestSensorChange::germanWarningAndHint() {
                                   "unterstützt.\n"
                                   "Den Inhalt der Datei bitte nicht ändern."));
     QCOMPARE(Writes(fx_->Requests()).size(), 1);
+}
+
+void TestSensorChange::aFileThatCannotBeReadIsNamedSo() {
+    const QByteArray good = SensorFile("12345", 65432, 20);
+    const QByteArray large = good + QByteArray(70 * 1024, ';');
+    const QString file = WriteSensorFile(*dir_, QStringLiteral("S-12345.sens"), good);
+    const QString big = WriteSensorFile(*dir_, QStringLiteral("big.sens"), large);
+    const std::string local = QFile::encodeName(file).toStdString();
+    // Each time the chosen file changes before Enter: a pipe, a folder, too large.
+    const std::function<void()> replacements[] = {
+        [&] { QVERIFY(::mkfifo(local.c_str(), 0600) == 0); }, [&] { QVERIFY(QDir().mkdir(file)); },
+        [&] { WriteSensorFile(*dir_, QStringLiteral("S-12345.sens"), large); }};
+    PipeWatchdog watchdog(file, 3000);
+    ModalScript script;
+    // Too large already when chosen.
+    ChooseFile(script, big);
+    const auto takeAway = [&] {
+        QFile::remove(file);
+        QDir().rmdir(file);
+    };
+    for (const auto& replace : replacements) {
+        script.On(FormChangeSens, [&](QWidget*) {
+            takeAway();
+            WriteSensorFile(*dir_, QStringLiteral("S-12345.sens"), good);
+        });
+        ChooseFile(script, file);
+        script.On(FormChangeSens, [&, replace](QWidget*) {
+            takeAway();
+            replace();
+        });
+        EnterSerial(script, QStringLiteral("12345"));
+    }
+    script.On(FormChangeSens, [](QWidget*) { FormChangeSens->BitBtnChgSensCancel->click(); });
+    FormMain->ActionChangeSens->trigger();
+
+    QVERIFY(!script.TimedOut());
+    QCOMPARE(script.Pending(), 0);
+    QVERIFY2(!watchdog.Released(), "the change waited on the pipe");
+    QCOMPARE(script.Boxes(), (QStringList{Msg0, Msg3, Msg3, Msg3, Msg3}));
+    QCOMPARE(fx_->Answers().Shown().size(), 0);
+    QVERIFY(Writes(fx_->Requests()).isEmpty());
+    QVERIFY(TesterActionsEnabled());
 }
 
 QTEST_MAIN(TestSensorChange)
