@@ -559,7 +559,7 @@ void TestReportFiles::pipesAndHostileFilesDoNotStopTheWindow() {
         const QString pipe = here.filePath(QStringLiteral("pipe.vrx"));
         QCOMPARE(::mkfifo(Local(pipe).c_str(), 0600), 0);
         {
-            PipeWatchdog watchdog(pipe, 3000);
+            PipeWatchdog watchdog(pipe, 5000);
             files.Choose(pipe);
             fx.Answers().Expect(mrCancel);
             FormMain->ActionFileOpen->trigger();
@@ -609,7 +609,7 @@ void TestReportFiles::pipesAndHostileFilesDoNotStopTheWindow() {
         fx.WriteSettings(QString());
         QVERIFY(QFile::remove(fx.SettingsPath()));
         QCOMPARE(::mkfifo(Local(fx.SettingsPath()).c_str(), 0600), 0);
-        PipeWatchdog watchdog(fx.SettingsPath(), 3000);
+        PipeWatchdog watchdog(fx.SettingsPath(), 5000);
         fx.Start();
         QCOMPARE(FormMain->ComboBoxNames->count(), 0);
         QCOMPARE(FormMain->pos(), QPoint(10, 10));

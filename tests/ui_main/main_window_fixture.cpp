@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -128,7 +129,10 @@ PipeWatchdog::PipeWatchdog(const QString& path, int limitMs) {
         while (!stop_) {
             const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK);
             if (fd >= 0) {
-                released_ = true;
+                // Whatever lies there now counts only while it is a pipe.
+                struct stat st {};
+                if (::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
+                    released_ = true;
                 ::close(fd);
             }
             wake_.wait_for(lock, std::chrono::milliseconds(50), [this] { return stop_; });

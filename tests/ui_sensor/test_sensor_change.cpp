@@ -523,7 +523,7 @@ void TestSensorChange::aFileThatCannotBeReadIsNamedSo() {
     const std::function<void()> replacements[] = {
         [&] { QVERIFY(::mkfifo(local.c_str(), 0600) == 0); }, [&] { QVERIFY(QDir().mkdir(file)); },
         [&] { WriteSensorFile(*dir_, QStringLiteral("S-12345.sens"), large); }};
-    PipeWatchdog watchdog(file, 3000);
+    PipeWatchdog watchdog(file, 5000);
     ModalScript script;
     // Too large already when chosen.
     ChooseFile(script, big);
