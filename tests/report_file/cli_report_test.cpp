@@ -129,6 +129,12 @@ TEST_F(CliReportTest, ANamedPipeAsReportFailsAtOnce) {
         EXPECT_NE(run.Err.find("cannot open report 'pipe.vrx'"), std::string::npos) << run.Err;
         EXPECT_TRUE(run.Out.empty());
     }
+    // Reading into it: nothing is saved, so nothing is erased.
+    WriteFile(dir_.File("sim.state"), "compression=1285\n");
+    const CommandRun run = Cli("read --out pipe.vrx --erase");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("Error saving file!"), std::string::npos) << run.Err;
+    EXPECT_EQ(ReadFile(dir_.File("sim.log")).find("42 00"), std::string::npos);
 }
 
 TEST_F(CliReportTest, ReadOutSavesBeforeItErases) {
