@@ -1,6 +1,7 @@
 // The program entry: language, application, the six windows, the event loop.
 #include "app/main/main_window.h"
 #include "app/main/start_up.h"
+#include "fileio/safe_file.h"
 #include "text/language_choice.h"
 
 #include <QApplication>
@@ -70,6 +71,9 @@ private:
 void LoadLanguageModule(QApplication& app, unsigned localeId, QTranslator& translator) {
     const std::string exe = QCoreApplication::applicationFilePath().toStdString();
     for (const std::string& candidate : ResourceModuleCandidates(exe, localeId)) {
+        // A pipe or a huge file in the module's place must not stall the start.
+        if (safefile::CheckRegularFile(candidate, 16u << 20) != safefile::ReadStatus::Ok)
+            continue;
         if (translator.load(QString::fromStdString(candidate))) {
             app.installTranslator(&translator);
             return;
