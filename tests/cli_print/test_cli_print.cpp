@@ -7,8 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -261,6 +267,53 @@ private slots:
             Cli({"print", reading_, "--pdf", Path(QStringLiteral("no/such/folder/r.pdf"))});
         QCOMPARE(run.Status, 1);
         QVERIFY2(run.Err.contains(QStringLiteral("cannot write")), qPrintable(run.Err));
+    }
+
+    void pdfKeepsModeAndLinkAndRefusesReadOnly() {
+        ::umask(022);
+        const QString pdf = Path(QStringLiteral("safe.pdf"));
+        const QString link = Path(QStringLiteral("safe-link.pdf"));
+        CliRun run = Cli({"print", reading_, "--pdf", pdf});
+        QVERIFY2(run.Status == 0, qPrintable(run.Err));
+        QCOMPARE(FileMode(pdf), 0644u);
+        // Through a link: the link stays, its target gets the page and keeps its mode.
+        QVERIFY(::chmod(QFile::encodeName(pdf).constData(), 0600) == 0 && QFile::link(pdf, link));
+        run = Cli({"print", reading_, "--no-leakage", "--pdf", link});
+        QVERIFY2(run.Status == 0, qPrintable(run.Err));
+        QVERIFY(QFileInfo(link).isSymLink() && LineAt(PdfWords(pdf), 600, 5750).isEmpty());
+        QCOMPARE(FileMode(pdf), 0600u);
+        // A read-only PDF is refused and stays as it was.
+        QVERIFY(::chmod(QFile::encodeName(pdf).constData(), 0444) == 0);
+        const QByteArray kept = FileBytes(pdf);
+        run = Cli({"print", reading_, "--pdf", pdf});
+        QCOMPARE(run.Status, 1);
+        QVERIFY2(run.Err.contains(QStringLiteral("cannot write")), qPrintable(run.Err));
+        QCOMPARE(FileBytes(pdf), kept);
+        QCOMPARE(FileMode(pdf), 0444u);
+    }
+
+    void fullDiskKeepsTheOldPdf() {
+        // A disk with room for the old PDF but not for a second one.
+        const QByteArray old = FileBytes(Path(QStringLiteral("reading.pdf")));
+        QVERIFY(old.startsWith("%PDF-"));
+        QTemporaryDir disk;
+        const QByteArray mountPoint = QFile::encodeName(disk.path());
+        const QByteArray size = "size=" + QByteArray::number(old.size() * 3 / 2);
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                    size.constData()) != 0)
+            QSKIP(qPrintable(QStringLiteral("no small tmpfs can be mounted here (root only): ") +
+                             QString::fromLocal8Bit(std::strerror(errno))));
+        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        const QString pdf = disk.filePath(QStringLiteral("full.pdf"));
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size() && f.flush());
+        f.close();
+
+        const CliRun run = Cli({"print", reading_, "--pdf", pdf});
+        QCOMPARE(run.Status, 1);
+        QVERIFY2(run.Err.contains(QStringLiteral("cannot write")), qPrintable(run.Err));
+        QCOMPARE(FileBytes(pdf), old);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files), QStringList{"full.pdf"});
     }
 
     void badArgumentsExitWithTwo_data() {

@@ -1,6 +1,7 @@
 // Answers the modal dialogs that come up while a call runs, as a user would:
 // the printer dialog is accepted (after typing a file name) or cancelled,
-// message boxes are confirmed and their texts kept.
+// and given up when it comes back; message boxes are confirmed (overwriting
+// a file too) and their texts kept.
 #pragma once
 
 #include <QApplication>
@@ -33,13 +34,18 @@ private:
         }
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
             Messages << box->text();
-            if (QPushButton* b = box->defaultButton()) {
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+                yes->click();
+            } else if (QPushButton* b = box->defaultButton()) {
                 b->click();
             } else {
                 box->reject();
             }
         } else if (auto* print = qobject_cast<QPrintDialog*>(w)) {
-            ++PrintDialogs;
+            if (++PrintDialogs > 1) {
+                print->reject();
+                return;
+            }
             if (choice_ == Accept && !fileName_.isEmpty()) {
                 // The "print to file" name field of the dialog.
                 if (auto* edit = print->findChild<QLineEdit*>(QStringLiteral("filename"))) {

@@ -1,8 +1,9 @@
 // Looks into a printed PDF with poppler's tools: the words with their
 // top-left in 600 dpi page pixels (pdftotext -bbox), the document info
-// (pdfinfo) and a raster of the page (pdftoppm).
+// (pdfinfo) and a raster of the page (pdftoppm); the file's bytes and mode.
 #pragma once
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include <sys/stat.h>
 
 struct PdfWord {
     QString Text;
@@ -79,4 +82,15 @@ inline QImage PdfRaster(const QString& pdf) {
     const QString base = pdf + QStringLiteral(".raster");
     RunTool("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf, base});
     return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// The whole file (empty when unreadable) and its permission bits.
+inline QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline unsigned FileMode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }

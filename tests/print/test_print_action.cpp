@@ -2,6 +2,7 @@
 // at that moment, and printing changes nothing in the report.
 #include "app/main/main_window.h"
 #include "app/main/start_up.h"
+#include "fileio/safe_file.h"
 #include "settings/settings_file.h"
 #include "tests/print/dialog_answerer.h"
 #include "tests/print/pdf_probe.h"
@@ -13,6 +14,9 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestPrintAction : public QObject {
     Q_OBJECT
@@ -96,6 +100,39 @@ private slots:
         // Printing changes nothing and shows no status text.
         QVERIFY(!FormMain->Report().Unsaved);
         QCOMPARE(FormMain->StatusText(3), status);
+    }
+
+    void printToFileNeverSpoilsTheOldFile() {
+        // Over an earlier PDF: a full disk, then a read-only file, bring the
+        // message and leave it byte for byte, with no temporary file.
+        const QString pdf = home_.filePath(QStringLiteral("kept.pdf"));
+        QVERIFY(!PrintFromWindow(QStringLiteral("kept.pdf")).isEmpty());
+        const QByteArray old = FileBytes(pdf);
+        for (const unsigned mode : {0600u, 0444u}) {
+            QVERIFY(::chmod(QFile::encodeName(pdf).constData(), mode) == 0);
+            safefile::SetWriteLimitForTesting(mode == 0600u ? 4096 : -1);
+            DialogAnswerer user(DialogAnswerer::Accept, pdf);
+            FormMain->ActionFilePrintExecute();
+            safefile::SetWriteLimitForTesting(-1);
+            const QString failed =
+                QCoreApplication::translate("PrintReport", "The report could not be printed.");
+            if (mode == 0600u || ::geteuid() == 0) // else the dialog turns the file down
+                QCOMPARE(user.Messages.value(user.Messages.size() - 1), failed);
+            QCOMPARE(FileBytes(pdf), old);
+            QCOMPARE(FileMode(pdf), mode);
+            QCOMPARE(QDir(home_.path()).entryList({"kept.pdf*"}), QStringList{"kept.pdf"});
+        }
+        // A new file is 0644 under umask 022; through a link the link stays
+        // and its target gets the page in its own mode.
+        ::umask(022);
+        QVERIFY(!PrintFromWindow(QStringLiteral("new.pdf")).isEmpty());
+        QCOMPARE(FileMode(home_.filePath(QStringLiteral("new.pdf"))), 0644u);
+        QVERIFY(::chmod(QFile::encodeName(pdf).constData(), 0600) == 0);
+        QVERIFY(QFile::link(pdf, home_.filePath(QStringLiteral("link.pdf"))));
+        FormMain->LabeledEditCarID->setText(QStringLiteral("LINK-1"));
+        QVERIFY(LineAt(PrintFromWindow(QStringLiteral("link.pdf")), 650, 1410).endsWith("LINK-1"));
+        QVERIFY(QFileInfo(home_.filePath(QStringLiteral("link.pdf"))).isSymLink());
+        QCOMPARE(FileMode(pdf), 0600u);
     }
 
     void cancelledDialogPrintsNothingAndLeavesNoFiles() {

@@ -1,4 +1,5 @@
 // The printed page, checked in the PDF it produces.
+#include "print/pdf_file.h"
 #include "print/report_page.h"
 #include "tests/print/dialog_answerer.h"
 #include "tests/print/pdf_probe.h"
@@ -288,6 +289,15 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-");
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"report.pdf"});
         QVERIFY(!PrintReportToPdf(SampleData(), out.filePath(QStringLiteral("no/dir/r.pdf"))));
+    }
+
+    void onlyACompletePdfIsWritten() {
+        const QByteArray pdf = FileBytes(dir_.filePath(QStringLiteral("sample.pdf")));
+        QVERIFY(IsCompletePdf(pdf) && IsCompletePdf(pdf + "\r\n"));
+        const qsizetype offset = pdf.lastIndexOf("startxref") + 10;
+        for (const QByteArray& bad : {pdf.left(pdf.size() / 2), pdf.left(pdf.size() - 3),
+                                      pdf.left(offset) + '7' + pdf.mid(offset)})
+            QVERIFY(!IsCompletePdf(bad));
     }
 
     void printerDialog() {
