@@ -89,11 +89,6 @@ private:
     TFBOpenFlag saved_;
 };
 
-// An operator name from a report joins the list and the settings file;
-// a name longer than any the list could show is cut, so that both hold
-// the same name and the settings file stays within what its reader takes.
-constexpr std::size_t MaxOperatorBytes = 255;
-
 // The vehicle identification becomes part of a file name: a folder
 // separator in it would point into another folder.
 QString FileNamePart(QString text) {
@@ -228,8 +223,10 @@ void TFormMain::ActionFileOpenExecute() {
         return;
     }
     report_ = loaded;
-    if (report_.Operator.size() > MaxOperatorBytes)
-        report_.Operator.resize(MaxOperatorBytes);
+    // The name joins the list and the settings: both must hold the same,
+    // bounded name whatever the reading did.
+    if (report_.Operator.size() > MaxReportTextBytes)
+        report_.Operator.resize(MaxReportTextBytes);
 
     // The operator: the last item of that exact name (letter case counts),
     // or the last item when the file names none; a name not listed joins
