@@ -1,0 +1,111 @@
+// Arbitrary text as the JSON of "fbtool build". Whatever it holds, building
+// neither crashes nor hangs; JSON that builds a database dumps to JSON that
+// builds the same database again, and the saved file loads back to it.
+#include "freebase/freebase.h"
+#include "tools/fbtool/fbtool_json.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string TempPath() {
+    const char* env = std::getenv("TMPDIR");
+    std::string dir = env && *env ? env : "/tmp";
+    if (!(env && *env) && ::access("/dev/shm", W_OK) == 0) {
+        dir = "/dev/shm";
+    }
+    return dir + "/fuzz_fbtool_" + std::to_string(::getpid()) + ".fdb";
+}
+
+// A failed check names itself, then aborts for libFuzzer to keep the input.
+#define Check(condition) CheckAt((condition), #condition, __LINE__)
+void CheckAt(bool ok, const char* what, int line) {
+    if (!ok) {
+        std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
+        std::abort();
+    }
+}
+
+// A dump without its version and dates, which differ between databases
+// made at different moments, and without the information text, of which
+// only 31 bytes reach the file.
+std::string Comparable(const std::string& dump) {
+    const std::size_t tag = dump.find("\n  \"tag\"");
+    const std::size_t created = dump.find("\n  \"created\"");
+    const std::size_t entries = dump.find("\n  \"entries\"");
+    Check(tag != std::string::npos && created != std::string::npos && entries != std::string::npos);
+    return dump.substr(tag, created - tag) + dump.substr(entries);
+}
+
+// A fresh database at path filled from doc; false when doc describes none.
+bool Build(TFreeBase& db, const std::string& path, const nlohmann::json& doc, int& version) {
+    std::remove(path.c_str());
+    db.SetFileName(path);
+    db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+    try {
+        version = fbjson::ChosenVersion(doc, 0);
+        if (!db.Open()) {
+            return false;
+        }
+        db.SetSaveAsVersion(version == 1 ? TSaveAsVersion::Version1 : TSaveAsVersion::Version2);
+        fbjson::FillDatabase(db, doc);
+    } catch (const fbjson::BadInput&) {
+        db.Abort();
+        return false;
+    } catch (const nlohmann::json::exception&) {
+        db.Abort();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = [] {
+        std::atexit([] { std::remove(TempPath().c_str()); });
+        return TempPath();
+    }();
+    const nlohmann::json doc = nlohmann::json::parse(data, data + size, nullptr, false);
+    if (doc.is_discarded()) {
+        return 0;
+    }
+    TFreeBase first;
+    int version = 0;
+    if (!Build(first, path, doc, version)) {
+        std::remove(path.c_str());
+        return 0;
+    }
+    const std::string dump = fbjson::DumpJson(first);
+    first.Abort();
+
+    // The dump builds the same database; this one is saved.
+    const nlohmann::json again = nlohmann::json::parse(dump, nullptr, false);
+    Check(!again.is_discarded());
+    TFreeBase second;
+    int secondVersion = 0;
+    Check(Build(second, path, again, secondVersion));
+    Check(Comparable(fbjson::DumpJson(second)) == Comparable(dump));
+    const std::string info = second.GetDatabaseInfo();
+    second.SetSaveAsVersion(version == 1 ? TSaveAsVersion::Version1 : TSaveAsVersion::Version2);
+    second.Close();
+    Check(second.LastError() == 0);
+
+    TFreeBase loaded;
+    loaded.SetFileName(path);
+    loaded.SetOpenFlag(TFBOpenFlag::ReadOnly);
+    Check(loaded.Open());
+    Check(loaded.Version() == version);
+    const std::string loadedInfo = loaded.GetDatabaseInfo();
+    Check(loadedInfo.size() <= 31 && info.compare(0, loadedInfo.size(), loadedInfo) == 0);
+    Check(Comparable(fbjson::DumpJson(loaded)) == Comparable(dump));
+    loaded.Abort();
+    std::remove(path.c_str());
+    return 0;
+}
