@@ -50,7 +50,16 @@ ProfileText::ProfileText(std::string content) {
     while (pos < content.size()) {
         const size_t lf = content.find('\n', pos);
         if (lf == std::string::npos) {
-            lines_.push_back({content.substr(pos), ""});
+            // A last line cut off after its CR keeps that CR as the start of
+            // its line end, not in its value: a later line added after it
+            // must not change the value.
+            std::string last = content.substr(pos);
+            std::string eol;
+            if (!last.empty() && last.back() == '\r') {
+                last.pop_back();
+                eol = "\r";
+            }
+            lines_.push_back({std::move(last), std::move(eol)});
             break;
         }
         size_t end = lf;
@@ -156,7 +165,7 @@ bool ProfileText::SetValue(const std::string& section, const std::string& key,
             return true;
         }
         const size_t after = s->lastEntry;
-        if (lines_[after].eol.empty()) {
+        if (lines_[after].eol.empty() || lines_[after].eol == "\r") {
             lines_[after].eol = newline_;
         }
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after) + 1,
@@ -166,7 +175,7 @@ bool ProfileText::SetValue(const std::string& section, const std::string& key,
     }
 
     if (!lines_.empty()) {
-        if (lines_.back().eol.empty()) {
+        if (lines_.back().eol.empty() || lines_.back().eol == "\r") {
             lines_.back().eol = newline_;
         }
         if (!Trim(lines_.back().text).empty()) {

@@ -40,7 +40,7 @@ public:
 private:
     struct Line {
         std::string text; // without its line end
-        std::string eol;  // "\r\n", "\n" or "" for a last line without one
+        std::string eol;  // "\r\n", "\n", or "\r" or "" for a last line without one
     };
     struct Section {
         size_t header = 0;

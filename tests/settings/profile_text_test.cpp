@@ -59,6 +59,15 @@ TEST(ProfileTextEdit, NewKeysAndSectionsKeepTheLayout) {
     EXPECT_TRUE(empty.SetValue("Main", "x", "10"));
     EXPECT_TRUE(empty.SetValue("Main", "y", "10"));
     EXPECT_EQ(empty.Content(), "[Main]\r\nx=10\r\ny=10\r\n");
+
+    // A file cut off after the CR of its last line: that CR is a line end,
+    // and a name added after it leaves the one before as it was.
+    ProfileText cut("[Names]\r\n0=Anna\r");
+    EXPECT_EQ(cut.Content(), "[Names]\r\n0=Anna\r");
+    EXPECT_EQ(cut.Value("Names", "0"), "Anna");
+    EXPECT_TRUE(cut.SetValue("Names", "1", "Bert"));
+    EXPECT_EQ(cut.Content(), "[Names]\r\n0=Anna\r\n1=Bert\r\n");
+    EXPECT_EQ(ProfileText(cut.Content()).Value("Names", "0"), "Anna");
 }
 
 TEST(ProfileTextEdit, DeleteRemovesOneLine) {
