@@ -13,11 +13,27 @@ std::string Trim(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
+// Windows-1252 letters fold as the Windows profile functions fold them, so
+// "PRÜFWERT" finds "Prüfwert"; × and ÷ are no letters.
+unsigned char LowerByte(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return static_cast<unsigned char>(c + 0x20);
+    }
+    switch (c) {
+    case 0x8A: // Š
+    case 0x8C: // Œ
+    case 0x8E: // Ž
+        return static_cast<unsigned char>(c + 0x10);
+    case 0x9F: // Ÿ
+        return 0xFF;
+    default:
+        return c;
+    }
+}
+
 std::string Lower(std::string s) {
     for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
+        c = static_cast<char>(LowerByte(static_cast<unsigned char>(c)));
     }
     return s;
 }

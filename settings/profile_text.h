@@ -3,11 +3,11 @@
 // and keys, odd lines and the line-end style all stay as they were.
 //
 // Lookup follows the Windows profile functions: sections and keys compared
-// without regard to ASCII case, the first section of a name and the first
-// key of a name in it win, blanks around '=' and around the value do not
-// count, and one pair of matching quotes around a value is dropped. Lines
-// starting with ';' are comments; keys before the first section belong to
-// no section.
+// without regard to the case of Windows-1252 letters (A-Z, À-Þ but not ×,
+// Š, Œ, Ž, Ÿ), the first section of a name and the first key of a name in
+// it win, blanks around '=' and around the value do not count, and one pair
+// of matching quotes around a value is dropped. Lines starting with ';' are
+// comments; keys before the first section belong to no section.
 #pragma once
 
 #include <map>

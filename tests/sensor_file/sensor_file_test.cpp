@@ -39,6 +39,18 @@ TEST(SensorFileTest, SectionAndKeysIgnoreLetterCase) {
     EXPECT_EQ(file.Factor("SN-abc7"), 71234);
     EXPECT_EQ(file.Factor("sn-abc7"), 71234);
     EXPECT_EQ(file.VerificationValue(), 17);
+
+    // Capital Ü, and a serial number with accented letters in other case.
+    const std::string capital = "[Sensorfactor]\r\n"
+                                "SN-\xC9T\xC9=65432\r\n"
+                                "PR\xDC"
+                                "FWERT=20\r\n";
+    EXPECT_EQ(SensorFile(capital).VerificationValue(), 20);
+    EXPECT_EQ(SensorFile(capital).Factor("sn-\xE9t\xE9"), 65432);
+    TempDir folder;
+    WriteFile(folder.File("capital.sens"), capital);
+    EXPECT_EQ(ReadSensorFactor(folder.File("capital.sens"), "Sn-\xC9t\xE9"), 65432);
+    EXPECT_EQ(ReadVerificationValue(folder.File("capital.sens")), 20);
 }
 
 TEST(SensorFileTest, OnlyWholeDecimalIntegersCount) {

@@ -32,6 +32,27 @@ TEST(ProfileTextLookup, FollowsTheWindowsRules) {
     EXPECT_EQ(text.Value("Missing", "x"), std::nullopt);
 }
 
+TEST(ProfileTextLookup, FoldsTheCaseOfEveryWindows1252Letter) {
+    // Upper and lower case of each letter outside A-Z, as single bytes.
+    const std::pair<unsigned char, unsigned char> folded[] = {
+        {0xC0, 0xE0}, {0xC9, 0xE9}, {0xD0, 0xF0}, {0xD6, 0xF6}, {0xD8, 0xF8}, {0xDC, 0xFC},
+        {0xDE, 0xFE}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
+    for (const auto& [upper, lower] : folded) {
+        const std::string up(1, static_cast<char>(upper)), low(1, static_cast<char>(lower));
+        const ProfileText text("[S" + low + "]\nk" + up + "=1\n");
+        EXPECT_EQ(text.Value("S" + up, "k" + low), "1") << int(upper);
+        ProfileText edited(text.Content());
+        EXPECT_TRUE(edited.SetValue("s" + up, "K" + low, "2"));
+        EXPECT_EQ(edited.Content(), "[S" + low + "]\nk" + up + "=2\n") << int(upper);
+    }
+    // × and ÷ are no letters, ß has no capital, µ and the others stay.
+    const ProfileText signs("[S]\na\xD7=1\nb\xDF=2\nc\xB5=3\n");
+    EXPECT_EQ(signs.Value("S", "a\xF7"), std::nullopt);
+    EXPECT_EQ(signs.Value("S", "A\xD7"), "1");
+    EXPECT_EQ(signs.Value("S", "B\xFF"), std::nullopt);
+    EXPECT_EQ(signs.Value("S", "c\xB5"), "3");
+}
+
 TEST(ProfileTextEdit, NewKeysAndSectionsKeepTheLayout) {
     ProfileText text("[Main]\n"
                      "x=1\n"
