@@ -11,14 +11,13 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace ReportPage {
 // The same phone, fax, web and mail as the About box. The columns are
-// estimated from character counts, 26 pixels per fax character, while
-// digits are wider than that: the labels and the blanks keep the fax line
-// short of the mail address, and the mail address, the longest text, still
-// ends on the sheet.
+// placed from the widths these texts take in the page's font.
 const MakerContact Maker = {
     "KALDORIAN GmbH",
     "Kolbenweg 14",
@@ -35,6 +34,16 @@ namespace {
 using namespace ReportPage;
 
 const QString JobTitle = QStringLiteral("VRX310 Report");
+
+// The maker's block below the frame. MakerRight is the inner edge of the
+// frame's line at x 4650.
+constexpr double MakerPoints = 6;
+constexpr int MakerLine1 = 6470;
+constexpr int MakerLine2 = 6550;
+constexpr double MakerLeft = 2300;
+constexpr double MakerLeftmost = 650;
+constexpr double MakerRight = 4650 - FramePen / 2;
+constexpr double MakerColumnGap = 72; // 3 mm
 
 // Draws texts with the top-left of the first character cell at the given
 // point, in a font whose point size holds on paper after the page scaling.
@@ -60,6 +69,11 @@ public:
         font.setPointSizeF(points * LayoutDpi / deviceDpiY_);
         painter_.setFont(font);
         ascent_ = QFontMetricsF(painter_.font(), painter_.device()).ascent();
+    }
+
+    // Width of the text in the current font, in page pixels.
+    double Width(const QString& text) const {
+        return QFontMetricsF(painter_.font(), painter_.device()).horizontalAdvance(text);
     }
 
     void Text(double x, double y, const QString& text) {
@@ -122,32 +136,48 @@ void PaintLeakageSection(PageWriter& w, const ReportPageData& d) {
     }
 }
 
+// The maker's block: four columns on two lines below the frame, column 1
+// the name in bold. Each column is as wide as its longer text measures in
+// the font the page really gets (Tahoma or what stands in for it), so no
+// column runs into the next. The block starts at MakerLeft when it fits
+// there, else it moves left (not beyond MakerLeftmost) so that its last
+// column ends at MakerRight; only a block wider than that takes a smaller
+// size.
 void PaintMakerBlock(PageWriter& w) {
-    const QString name = QString::fromUtf8(Maker.Name);
-    const QString street = QString::fromUtf8(Maker.Street);
-    const QString city = QString::fromUtf8(Maker.City);
-    const QString phone = QString::fromUtf8(Maker.Phone);
-    const QString fax = QString::fromUtf8(Maker.Fax);
-    const QString web = QString::fromUtf8(Maker.Web);
-    const QString mail = QString::fromUtf8(Maker.Mail);
+    struct Column {
+        QString First, Second;
+        bool Bold;
+    };
+    const std::array<Column, 4> columns = {{
+        {QString::fromUtf8(Maker.Name), QString(), true},
+        {QString::fromUtf8(Maker.Street), QString::fromUtf8(Maker.City), false},
+        {QString::fromUtf8(Maker.Phone), QString::fromUtf8(Maker.Fax), false},
+        {QString::fromUtf8(Maker.Web), QString::fromUtf8(Maker.Mail), false},
+    }};
 
-    // Column widths estimated from character counts.
-    const int col1 = 2300;
-    const int col2 = col1 + 42 * static_cast<int>(name.size());
-    const int col3 = col2 + 31 * static_cast<int>(city.size());
-    const int col4 = col3 + 26 * static_cast<int>(fax.size());
-    const int line1 = 6470;
-    const int line2 = 6550;
+    double points = MakerPoints;
+    std::array<double, 4> widths{};
+    double total = 0;
+    for (;;) {
+        total = MakerColumnGap * static_cast<double>(columns.size() - 1);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            w.SetFont(points, columns[i].Bold);
+            widths[i] = std::max(w.Width(columns[i].First), w.Width(columns[i].Second));
+            total += widths[i];
+        }
+        if (total <= MakerRight - MakerLeftmost || points <= 1) {
+            break;
+        }
+        points *= 0.95;
+    }
 
-    w.SetFont(6, true);
-    w.Text(col1, line1, name);
-    w.SetFont(6, false);
-    w.Text(col2, line1, street);
-    w.Text(col3, line1, phone);
-    w.Text(col4, line1, web);
-    w.Text(col2, line2, city);
-    w.Text(col3, line2, fax);
-    w.Text(col4, line2, mail);
+    double x = std::max(MakerLeftmost, std::min(MakerLeft, MakerRight - total));
+    for (size_t i = 0; i < columns.size(); ++i) {
+        w.SetFont(points, columns[i].Bold);
+        w.Text(x, MakerLine1, columns[i].First);
+        w.Text(x, MakerLine2, columns[i].Second);
+        x += widths[i] + MakerColumnGap;
+    }
 }
 
 bool PaintOnPrinter(QPrinter& printer, const ReportPageData& data) {

@@ -18,6 +18,7 @@
 struct PdfWord {
     QString Text;
     double X = 0, Y = 0, Height = 0; // 600 dpi pixels
+    double XMax = 0;                 // right end
 };
 
 inline bool HavePopplerTools() {
@@ -40,17 +41,18 @@ inline QByteArray RunTool(const char* tool, const QStringList& args) {
 
 inline QList<PdfWord> PdfWords(const QString& pdf) {
     static const QRegularExpression re(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     const QString html = QString::fromUtf8(RunTool("pdftotext", {"-bbox", pdf, "-"}));
     QList<PdfWord> words;
     const double px = 600.0 / 72.0;
     for (auto it = re.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
-        QString text = m.captured(4).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        QString text = m.captured(5).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
         // Ligatures such as "fi" come back as one character.
         words.append({text.normalized(QString::NormalizationForm_KC), m.captured(1).toDouble() * px,
                       m.captured(2).toDouble() * px,
-                      (m.captured(3).toDouble() - m.captured(2).toDouble()) * px});
+                      (m.captured(4).toDouble() - m.captured(2).toDouble()) * px,
+                      m.captured(3).toDouble() * px});
     }
     return words;
 }
