@@ -1,5 +1,6 @@
 // The program entry: language, application, the six windows, the event loop.
 #include "app/main/main_window.h"
+#include "app/main/main_window_icons.h"
 #include "app/main/start_up.h"
 #include "fileio/safe_file.h"
 #include "text/language_choice.h"
@@ -120,6 +121,9 @@ int Run(int argc, char** argv) {
         // 3. The title as application name only: a display name would be
         // appended to every window title on X11.
         QApplication::setApplicationName(QStringLiteral("KALDORIAN   VRX-310"));
+        // The desktop entry the windows belong to, and the program's icon.
+        QGuiApplication::setDesktopFileName(QStringLiteral("vrx310"));
+        QApplication::setWindowIcon(ProgramIcon());
 
         // 4.-5.
         CreateWindows();

@@ -3,6 +3,7 @@
 #include "device/tester_link.h"
 #include "dialogs/dialog_font.h"
 #include "dialogs/form_msg.h"
+#include "platform/wait_cursor.h"
 #include "settings/sensor_file.h"
 #include "settings/settings_file.h"
 #include "text/cp1252.h"
@@ -296,7 +297,13 @@ bool TFormChangeSens::ChangeSensor() {
     if (!warning.isEmpty())
         ShowPlainMessage(warning);
 
-    if (!WriteSensor(factor, serial)) {
+    bool written = false;
+    {
+        // The tester's pauses block the window; the cursor says so.
+        WaitCursor wait;
+        written = WriteSensor(factor, serial);
+    }
+    if (!written) {
         // Unplugged meanwhile: every further request would fail too.
         link_->Close();
         if (OnTesterLost)

@@ -12,6 +12,7 @@
 #include "dialogs/form_names.h"
 #include "platform/device_watcher.h"
 #include "platform/version_info.h"
+#include "platform/wait_cursor.h"
 #include "platform/window_text.h"
 #include "print/printed_texts.h"
 
@@ -31,6 +32,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 TFormMain* FormMain = nullptr;
 
@@ -58,13 +61,15 @@ QFont FormFont() {
     return font;
 }
 
-// Panels keep the toolkit's face colour inside the red window.
+// Panels keep the toolkit's face colour inside the red window, group by
+// group, so that a disabled button's caption keeps its disabled colour.
 void UseFaceColour(QWidget* w) {
     QPalette pal = w->palette();
     const QPalette face = QApplication::palette();
-    for (auto role :
-         {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
-        pal.setColor(role, face.color(role));
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (auto role :
+             {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
+            pal.setColor(group, role, face.color(group, role));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }
@@ -82,7 +87,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateFreeBase1();
 
     setWindowTitle(QStringLiteral("KALDORIAN   VRX-310"));
-    setWindowIcon(ImageListIcon(0));
+    setWindowIcon(ProgramIcon());
     setMinimumSize(1150, 800);
     setMaximumSize(2100, 1200);
     resize(1150, 800);
@@ -217,6 +222,21 @@ void TFormMain::CreateActions() {
     // The tick is the action's own state; menu and CheckBox1 both show it.
     ActionAutoClear->setCheckable(true);
     ActionAutoClear->setChecked(false);
+    // The desktop's standard keys beside the menu accelerators; a disabled
+    // action ignores its key as it ignores its button.
+    const std::pair<QAction*, QKeySequence::StandardKey> keys[] = {
+        {ActionFileOpen, QKeySequence::Open},
+        {ActionFileSave, QKeySequence::Save},
+        {ActionFilePrint, QKeySequence::Print},
+        {ActionExit, QKeySequence::Quit},
+    };
+    for (const auto& [action, key] : keys) {
+        action->setShortcuts(key);
+        addAction(action);
+    }
+    // Desktops with a Windows key scheme know no quit key; Ctrl+Q all the same.
+    if (ActionExit->shortcuts().isEmpty())
+        ActionExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TFormMain::CreateMenus() {
@@ -328,6 +348,7 @@ void TFormMain::CreatePanel2() {
     auto* unitCaption = caption(tr("&Unit"));
     ComboBoxUnit = new QComboBox(Panel2);
     ComboBoxUnit->setObjectName(QStringLiteral("ComboBoxUnit"));
+    TakeWheelOnlyWithFocus(ComboBoxUnit);
     ComboBoxUnit->addItems({QStringLiteral("bar"), QStringLiteral("kPa"), QStringLiteral("psi")});
     unitCaption->setBuddy(ComboBoxUnit);
     col->addWidget(unitCaption);
@@ -336,6 +357,7 @@ void TFormMain::CreatePanel2() {
     auto* namesCaption = caption(tr("&Name of operator"));
     ComboBoxNames = new QComboBox(Panel2);
     ComboBoxNames->setObjectName(QStringLiteral("ComboBoxNames"));
+    TakeWheelOnlyWithFocus(ComboBoxNames);
     namesCaption->setBuddy(ComboBoxNames);
     col->addWidget(namesCaption);
     col->addWidget(ComboBoxNames);
@@ -499,6 +521,8 @@ void TFormMain::FinishStartup() {
 }
 
 void TFormMain::DetectTester() {
+    WaitCursor wait;
+    emit TesterAsked();
     if (testerLink_->Open()) {
         SetTesterActionsEnabled(true);
         // Results ignored: a failed request keeps the block's old content.
@@ -559,8 +583,21 @@ void TFormMain::ActionExitExecute() {
     close();
 }
 
+void TFormMain::TakeWheelOnlyWithFocus(QComboBox* box) {
+    // The default wheel focus would hand the list the focus first.
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->installEventFilter(this);
+}
+
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) {
+    if (event->type() == QEvent::Wheel) {
+        auto* box = qobject_cast<QComboBox*>(watched);
+        if (box && !box->hasFocus()) {
+            // Ignored and not delivered: the wheel goes on to the parent.
+            event->ignore();
+            return true;
+        }
+    } else if (event->type() == QEvent::Resize) {
         if (watched == centralWidget())
             Panel6Resize();
         else if (watched == Image3)

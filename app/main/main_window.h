@@ -153,6 +153,11 @@ public slots:
     void ComboBoxUnitClick();
     void ComboBoxUnitChange();
 
+signals:
+    // The window is asking the tester (read, erase, detection) and shows the
+    // wait cursor until the answers are in; emitted at the start of each ask.
+    void TesterAsked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -172,6 +177,10 @@ private:
     void Panel6Resize();
     void LayoutChartPart(QWidget* panel, BarChart* chart, int chartTop, int bottomMargin,
                          int firstSelector, QLabel* cylinderLabel, int cylinderBottom);
+    // A list that takes the mouse wheel only while it has the keyboard
+    // focus: a wheel turned over it on the way elsewhere must not change a
+    // slot, the unit or the operator.
+    void TakeWheelOnlyWithFocus(QComboBox* box);
     void SetAssignmentSelectors(const std::array<int, 12>& compression,
                                 const std::array<int, 12>& leakage);
     void ShowLogo(const QImage& picture);

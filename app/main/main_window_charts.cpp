@@ -113,6 +113,7 @@ void TFormMain::CreateChartArea() {
         c->addItems(items);
         c->setMaxVisibleItems(13);
         c->resize(SelectorWidth, SelectorHeight);
+        TakeWheelOnlyWithFocus(c);
         connect(c, &SlotComboBox::closeUp, this, &TFormMain::ComboBoxCom1CloseUp);
         connect(c, &QComboBox::currentIndexChanged, this, [this, c] {
             ChangeSomethingAndSave();

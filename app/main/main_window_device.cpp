@@ -3,6 +3,7 @@
 
 #include "device/tester_link.h"
 #include "dialogs/form_msg.h"
+#include "platform/wait_cursor.h"
 #include "platform/window_text.h"
 #include "text/date_format.h"
 
@@ -25,8 +26,16 @@ void TFormMain::ActionDeviceReadExecute() {
         FormMsg->ShowMsg(MessageText(3), mkError, btnCancel, true);
         return;
     }
+    // The wait cursor only while the tester is asked: every message and
+    // question comes with the normal cursor.
     MeasurementBlock block;
-    if (!testerLink_->ReadMeasurements(block)) {
+    bool read = false;
+    {
+        WaitCursor wait;
+        emit TesterAsked();
+        read = testerLink_->ReadMeasurements(block);
+    }
+    if (!read) {
         FormMsg->ShowMsg(MessageText(6), mkError, btnCancel, true);
         return;
     }
@@ -47,15 +56,19 @@ void TFormMain::ActionDeviceReadExecute() {
         FormMsg->ShowMsg(MessageText(30), mkWarning, btnOkCancel, true) == mrOk)
         ActionDeviceClearExecute();
 
-    if (testerLink_->ReadDeviceInfo(report_.DeviceInfo))
-        LabelDeviceSN->setText(DiskToQ(report_.DeviceInfo.SerialText()));
-    else
-        LabelDeviceSN->setText(MessageText(1));
-    if (testerLink_->ReadSensorData(report_.Sensor))
-        LabelSensorSN->setText(DiskToQ(report_.Sensor.SerialText()));
-    else
-        LabelSensorSN->setText(MessageText(1));
-    testerLink_->ReadDeviceStatus(report_.DeviceStatus);
+    {
+        WaitCursor wait;
+        emit TesterAsked();
+        if (testerLink_->ReadDeviceInfo(report_.DeviceInfo))
+            LabelDeviceSN->setText(DiskToQ(report_.DeviceInfo.SerialText()));
+        else
+            LabelDeviceSN->setText(MessageText(1));
+        if (testerLink_->ReadSensorData(report_.Sensor))
+            LabelSensorSN->setText(DiskToQ(report_.Sensor.SerialText()));
+        else
+            LabelSensorSN->setText(MessageText(1));
+        testerLink_->ReadDeviceStatus(report_.DeviceStatus);
+    }
     // From whatever the blocks hold now, failed requests included.
     report_.DeriveTexts(LocaleDecimalChar());
 
@@ -80,7 +93,13 @@ void TFormMain::ActionDeviceClearExecute() {
         return;
     if (!testerLink_->IsOpen())
         return;
-    if (testerLink_->EraseMeasurements())
+    bool erased = false;
+    {
+        WaitCursor wait;
+        emit TesterAsked();
+        erased = testerLink_->EraseMeasurements();
+    }
+    if (erased)
         SetStatusText(MessageText(8));
     else
         FormMsg->ShowMsg(MessageText(9), mkError, btnOk, true);

@@ -254,6 +254,15 @@ QIcon ImageListIcon(int index) {
     return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
 }
 
+QIcon ProgramIcon() {
+    // The window library is static: its resources are registered by hand.
+    Q_INIT_RESOURCE(vrx_mainwindow);
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/app/vrx310-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 QCursor KaldorianCursor() {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);

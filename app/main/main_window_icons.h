@@ -1,4 +1,4 @@
-// The action pictures, the program's own cursor and the cursor table.
+// The action pictures, the program's icon, its own cursor and the cursor table.
 #pragma once
 
 #include <QCursor>
@@ -7,6 +7,9 @@
 
 // Picture number `index` of the main window's image list (0, 2, ... 20).
 QIcon ImageListIcon(int index);
+
+// The program's own icon, as its desktop entry shows it (packaging/vrx310.svg).
+QIcon ProgramIcon();
 
 // The cursor "CURKALDORIAN".
 QCursor KaldorianCursor();
