@@ -61,9 +61,22 @@ std::vector<std::string> ResourceModuleCandidates(const std::string& exePath, un
     const size_t dot = exePath.rfind('.');
     const std::string base =
         (dot == std::string::npos || dot < nameStart) ? exePath + "." : exePath.substr(0, dot + 1);
-    std::vector<std::string> candidates{base + language};
+    std::vector<std::string> names{base.substr(nameStart) + language};
     if (language.size() > 2) {
-        candidates.push_back(base + language.substr(0, 2));
+        names.push_back(base.substr(nameStart) + language.substr(0, 2));
+    }
+    // Beside the program (the build tree, Windows), then in the installed
+    // tree's private folder, where the package keeps its module.
+    std::vector<std::string> candidates;
+    const std::string folder = exePath.substr(0, nameStart);
+    for (const std::string& name : names) {
+        candidates.push_back(folder + name);
+    }
+    if (!folder.empty()) {
+        const char sep = exePath[slash];
+        for (const std::string& name : names) {
+            candidates.push_back(folder + ".." + sep + "lib" + sep + "vrx310" + sep + name);
+        }
     }
     return candidates;
 }

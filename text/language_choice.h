@@ -26,5 +26,7 @@ std::string LocaleAbbrevName(unsigned localeId);
 // after the file name's last '.' replaced by the language name, then by its
 // first two letters. A file name without '.' counts as having an empty
 // extension ("VRX310_Application" -> "VRX310_Application.DEU"); a '.' in a
-// folder name never counts. Empty when the language name is empty.
+// folder name never counts. First beside the program, then the same names in
+// "../lib/vrx310" from the program's folder (an installed tree's private
+// folder). Empty when the language name is empty.
 std::vector<std::string> ResourceModuleCandidates(const std::string& exePath, unsigned localeId);

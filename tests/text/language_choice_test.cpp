@@ -74,17 +74,26 @@ TEST_F(LanguageChoiceTest, OtherNamesAndFoldersDoNotCount) {
 TEST(ResourceModuleCandidates, FollowTheProgramsOwnName) {
     // The German test looks for the fixed name; the module is looked for
     // under whatever the program file is called.
-    EXPECT_EQ(ResourceModuleCandidates("/opt/vrx/Werkstatt.exe", LocaleGerman),
+    const auto werkstatt = ResourceModuleCandidates("/opt/vrx/Werkstatt.exe", LocaleGerman);
+    ASSERT_EQ(werkstatt.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(werkstatt.begin(), werkstatt.begin() + 2),
               (std::vector<std::string>{"/opt/vrx/Werkstatt.DEU", "/opt/vrx/Werkstatt.DE"}));
-    EXPECT_EQ(ResourceModuleCandidates("/opt/x/VRX310_Application", LocaleGerman),
-              (std::vector<std::string>{"/opt/x/VRX310_Application.DEU",
-                                        "/opt/x/VRX310_Application.DE"}));
-    EXPECT_EQ(ResourceModuleCandidates("/opt/x/VRX310_Application", LocaleEnglishUK),
-              (std::vector<std::string>{"/opt/x/VRX310_Application.ENG",
-                                        "/opt/x/VRX310_Application.EN"}));
+    EXPECT_EQ(ResourceModuleCandidates("/opt/x/VRX310_Application", LocaleEnglishUK).front(),
+              "/opt/x/VRX310_Application.ENG");
     EXPECT_EQ(
         ResourceModuleCandidates("C:\\Werkstatt\\VRX310_Application.exe", LocaleGerman).front(),
         "C:\\Werkstatt\\VRX310_Application.DEU");
+}
+
+TEST(ResourceModuleCandidates, BesideTheProgramThenInTheInstalledPrivateFolder) {
+    EXPECT_EQ(ResourceModuleCandidates("/usr/bin/VRX310_Application", LocaleGerman),
+              (std::vector<std::string>{"/usr/bin/VRX310_Application.DEU",
+                                        "/usr/bin/VRX310_Application.DE",
+                                        "/usr/bin/../lib/vrx310/VRX310_Application.DEU",
+                                        "/usr/bin/../lib/vrx310/VRX310_Application.DE"}));
+    // A program named without its folder has only its own name to go by.
+    EXPECT_EQ(ResourceModuleCandidates("VRX310_Application", LocaleGerman),
+              (std::vector<std::string>{"VRX310_Application.DEU", "VRX310_Application.DE"}));
 }
 
 TEST(ResourceModuleCandidates, OnlyTheFileNameHasAnExtension) {
