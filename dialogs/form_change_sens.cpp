@@ -3,6 +3,7 @@
 #include "device/tester_link.h"
 #include "dialogs/dialog_font.h"
 #include "dialogs/form_msg.h"
+#include "dialogs/start_folder.h"
 #include "platform/wait_cursor.h"
 #include "settings/sensor_file.h"
 #include "settings/settings_file.h"
@@ -100,6 +101,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     OpenSensfakt->setOption(QFileDialog::DontUseNativeDialog);
     OpenSensfakt->setFileMode(QFileDialog::ExistingFile);
     OpenSensfakt->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenSensfakt->setDirectory(DefaultFileFolder());
     OpenSensfakt->setDefaultSuffix(QStringLiteral("sens"));
 
     Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };

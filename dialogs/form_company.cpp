@@ -1,6 +1,7 @@
 #include "dialogs/form_company.h"
 
 #include "dialogs/dialog_font.h"
+#include "dialogs/start_folder.h"
 #include "platform/picture_loader.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
@@ -92,6 +93,7 @@ TFormCompany::TFormCompany(QWidget* parent) : QDialog(parent) {
     OpenPictureDialog1->setOption(QFileDialog::DontUseNativeDialog);
     OpenPictureDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenPictureDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenPictureDialog1->setDirectory(DefaultFileFolder());
 
     Image1 = DefaultLogoPicture();
     ShowLogo(Image1);
