@@ -132,6 +132,10 @@ int Run(int argc, char** argv) {
         if (qEnvironmentVariableIsSet("VRX310_STARTUP_PROBE"))
             new StartupProbe(FormMain);
         FormMain->show();
+        // A report named on the command line opens once start-up is over,
+        // as if Open File had been the user's first choice.
+        QTimer::singleShot(0, FormMain,
+                           [] { FormMain->OpenReportArgument(QCoreApplication::arguments()); });
         // 7.
         app.exec();
         DestroyWindows();

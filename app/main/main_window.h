@@ -69,6 +69,12 @@ public:
     // Enables or disables Read Device, Clear Measures and Change Sensor.
     void SetTesterActionsEnabled(bool enabled);
 
+    // Opens the report file at path exactly as Open File does once it has
+    // been chosen in the dialog (main_window_file.cpp).
+    void OpenReportFile(const QString& path);
+    // The program's arguments (the program first): a single one that is no
+    // option names a report to open; anything else is ignored.
+    void OpenReportArgument(const QStringList& arguments);
     TesterLink* Link() const { return testerLink_.get(); }
     SettingsFile* Settings() const { return settings_.get(); }
     CompanyDetails& Company() { return companyDetails_; }
@@ -191,6 +197,9 @@ private:
     void DestroyFreeBase1();
     void CloseFreeBase1();
     bool SaveTheFile();
+    // One local file dropped on the window opens as a report
+    // (main_window_drop.cpp).
+    void AcceptReportDrops();
     // The company logo (main_window_dialogs.cpp).
     void LoadCompanyLogo(const std::string& path);
 

@@ -3,6 +3,7 @@
 // during one save or one open.
 #include "app/main/main_window.h"
 #include "dialogs/form_msg.h"
+#include "dialogs/start_folder.h"
 #include "freebase/freebase.h"
 #include "platform/window_text.h"
 #include "report/report_file.h"
@@ -12,12 +13,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSignalBlocker>
 
 #include <cstdint>
@@ -25,16 +26,32 @@
 
 namespace {
 
-// The folder the last file dialog ended in.
+// The folder of the last report opened or saved in this run; empty before.
 QString& LastReportFolder() {
     static QString folder;
     return folder;
 }
 
+// The report dialogs' list of visited folders, for this run only.
+QStringList& ReportDialogHistory() {
+    static QStringList history;
+    return history;
+}
+
+// Qt's file dialogs store their history, last folder and view in a settings
+// file of their own beside VRX310.ini whenever one of them is destroyed. The
+// program keeps no settings but its own: Qt's are sent into the read-only
+// resource tree, where nothing can be written (on Windows that store is the
+// registry, which this does not reach).
+void KeepToolkitSettingsOffDisk() {
+    const QString nowhere = QStringLiteral(":/vrx310-no-toolkit-settings");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
 // The common file dialog of both operations. Not the platform's own, so that
 // it looks the same everywhere and tests can answer it. Empty when cancelled.
-QString ChooseReportFile(QWidget* parent, bool save, const QString& proposal,
-                         const std::string& currentFile) {
+QString ChooseReportFile(QWidget* parent, bool save, const QString& proposal) {
     QFileDialog dialog(parent, save ? QCoreApplication::translate("TFormMain", "Save Report")
                                     : QCoreApplication::translate("TFormMain", "Open Report"));
     dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
@@ -46,21 +63,17 @@ QString ChooseReportFile(QWidget* parent, bool save, const QString& proposal,
     // takes only files that exist, so it never creates one.
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    QString folder = LastReportFolder();
-    if (!currentFile.empty())
-        folder =
-            QFileInfo(QFile::decodeName(QByteArray::fromStdString(currentFile))).absolutePath();
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-    dialog.setDirectory(folder);
+    dialog.setDirectory(LastReportFolder().isEmpty() ? DefaultFileFolder() : LastReportFolder());
+    dialog.setHistory(ReportDialogHistory());
     if (save)
         dialog.selectFile(proposal);
-    if (dialog.exec() != QDialog::Accepted)
+    const int result = dialog.exec();
+    ReportDialogHistory() = dialog.history();
+    if (result != QDialog::Accepted)
         return QString();
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return QString();
-    LastReportFolder() = QFileInfo(files.first()).absolutePath();
     return files.first();
 }
 
@@ -100,6 +113,10 @@ QString FileNamePart(QString text) {
 } // namespace
 
 void TFormMain::CreateFreeBase1() {
+    // Set up with the database, before any dialog exists: file dialogs
+    // that write no settings, and report files dropped on the window.
+    KeepToolkitSettingsOffDisk();
+    AcceptReportDrops();
     FreeBase1 = new TFreeBase;
     FreeBase1->SetOpenFlag(TFBOpenFlag::CreateNotExists);
     FreeBase1->SetSaveAsVersion(TSaveAsVersion::Version2);
@@ -131,7 +148,7 @@ bool TFormMain::SaveTheFile() {
     const QString proposal =
         FileNamePart(DiskToQ(report.CarID)) + QLatin1Char('_') +
         QString::fromStdString(FormatShortDateWithSeparator(LocalNow(), CurrentDateFormats(), '-'));
-    const QString chosen = ChooseReportFile(this, true, proposal, report.FileName);
+    const QString chosen = ChooseReportFile(this, true, proposal);
     if (chosen.isEmpty())
         return false;
 
@@ -193,12 +210,25 @@ void TFormMain::ActionFileSaveExecute() {
     ActionFileSave->setEnabled(false);
     SAYSCheckBox->setChecked(false);
     report_.Unsaved = false;
+    LastReportFolder() = QFileInfo(file).absolutePath();
 }
 
 void TFormMain::ActionFileOpenExecute() {
-    const QString chosen = ChooseReportFile(this, false, QString(), report_.FileName);
+    const QString chosen = ChooseReportFile(this, false, QString());
     if (chosen.isEmpty())
         return;
+    OpenReportFile(chosen);
+}
+
+void TFormMain::OpenReportArgument(const QStringList& arguments) {
+    // One argument, and no option: anything else is not a report to open.
+    if (arguments.size() != 2 || arguments[1].isEmpty() || arguments[1].startsWith(u'-'))
+        return;
+    // A full path, as the dialog gives: it becomes the window caption.
+    OpenReportFile(QFileInfo(arguments[1]).absoluteFilePath());
+}
+
+void TFormMain::OpenReportFile(const QString& chosen) {
     const std::string path = QFile::encodeName(chosen).toStdString();
     ReportFileLabels labels;
     MeasurementReport loaded = report_;
@@ -267,4 +297,5 @@ void TFormMain::ActionFileOpenExecute() {
     SetStatusText(MessageText(4));
     RefreshCharts();
     ActionFileSave->setEnabled(false);
+    LastReportFolder() = QFileInfo(chosen).absolutePath();
 }
