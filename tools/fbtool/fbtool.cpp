@@ -3,6 +3,7 @@
 //   fbtool dump FILE [OUT]                    the database as JSON (to stdout, or OUT)
 //   fbtool build JSON OUT [--version 1|2]     a new database from such JSON
 //   fbtool check FILE                         "ok" and the version, or the error
+//   fbtool [COMMAND] --help | --version
 //
 // Texts are byte strings; in JSON each byte is the character with the same
 // code (0-255), so any byte survives the trip.
@@ -17,9 +18,15 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
+
+// The project's version, given by the build.
+#ifndef VRX310_VERSION
+#error "VRX310_VERSION is not defined"
+#endif
 
 namespace {
 
@@ -61,12 +68,72 @@ const char* ErrorMeaning(int code) {
     }
 }
 
+struct CommandHelp {
+    const char* Name;
+    const char* Usage;
+    const char* Summary;
+};
+
+const CommandHelp Commands[] = {
+    {"dump", "FILE [OUT]", "the database as JSON, to stdout or into OUT"},
+    {"build", "JSON OUT [--version 1|2]",
+     "a new database from such JSON, in the version the JSON names (else 2) unless --version "
+     "says"},
+    {"check", "FILE", "\"ok, version N\" or the error that stops loading"},
+};
+
+void PrintUsage(std::ostream& out) {
+    for (std::size_t i = 0; i < std::size(Commands); ++i) {
+        out << (i == 0 ? "usage: " : "       ") << "fbtool " << Commands[i].Name << " "
+            << Commands[i].Usage << "\n";
+    }
+    out << "       fbtool COMMAND --help\n"
+        << "       fbtool --help | --version\n";
+}
+
 int Usage(const std::string& why) {
-    std::cerr << "fbtool: " << why << "\n"
-              << "usage: fbtool dump FILE [OUT]\n"
-              << "       fbtool build JSON OUT [--version 1|2]\n"
-              << "       fbtool check FILE\n";
+    std::cerr << "fbtool: " << why << "\n";
+    PrintUsage(std::cerr);
     return ExitUsage;
+}
+
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+int PrintVersion() {
+    std::cout << "fbtool " << VRX310_VERSION << "\n";
+    return ExitOk;
+}
+
+// ExitOk once the help or version asked for is printed, else -1. After a
+// command only as its sole argument, where build's "--version 1|2" never is.
+int HelpOrVersion(const std::vector<std::string>& args) {
+    if (args.size() == 1 && IsHelp(args[0])) {
+        std::cout << "fbtool: look into or repair a database file (a report file)\n";
+        PrintUsage(std::cout);
+        return ExitOk;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        return PrintVersion();
+    }
+    if (args.size() != 2) {
+        return -1;
+    }
+    for (const CommandHelp& c : Commands) {
+        if (args[0] != c.Name) {
+            continue;
+        }
+        if (IsHelp(args[1])) {
+            std::cout << "usage: fbtool " << c.Name << " " << c.Usage << "\n  " << c.Summary
+                      << "\n";
+            return ExitOk;
+        }
+        if (args[1] == "--version") {
+            return PrintVersion();
+        }
+    }
+    return -1;
 }
 
 // --- commands ----------------------------------------------------------------
@@ -215,6 +282,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         return Usage("no command");
+    }
+    if (const int status = HelpOrVersion(args); status >= 0) {
+        return status;
     }
     const std::string& command = args[0];
     if (command == "check") {
