@@ -55,17 +55,21 @@ function(vrx_add_all_subdirectories)
   endforeach()
 endfunction()
 
+# The program's private folder under the prefix: the HID library and the
+# German module. Not the public lib folder: the library has no version and is
+# loaded only by this package's programs.
+set(VRX_PRIVATE_LIBDIR lib/vrx310)
+
 # vrx_install_runpath(TARGET) — a program that loads the HID library by its
-# bare name finds it in the prefix's lib folder of an installed (or moved)
-# tree; LD_LIBRARY_PATH, and with it the simulator, still comes first
-# (DT_RUNPATH, not DT_RPATH). The build tree gets the same $ORIGIN path
-# (a folder the build never fills): CMake's in-place rewrite at install would
-# otherwise pad the build tree's path with empty entries, and the loader
-# reads an empty entry as the current folder, where anybody may have put a
-# libAtUsbHid.so or libz.so.1.
+# bare name finds it in the private folder of an installed (or moved) tree;
+# LD_LIBRARY_PATH, and with it the simulator, still comes first (DT_RUNPATH,
+# not DT_RPATH). The build tree gets the same $ORIGIN path (a folder the build
+# never fills): CMake's in-place rewrite at install would otherwise pad the
+# build tree's path with empty entries, and the loader reads an empty entry as
+# the current folder, where anybody may have put a libAtUsbHid.so or libz.so.1.
 function(vrx_install_runpath target)
   set_target_properties(${target} PROPERTIES
-    INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}"
+    INSTALL_RPATH "$ORIGIN/../${VRX_PRIVATE_LIBDIR}"
     BUILD_WITH_INSTALL_RPATH ON)
   target_link_options(${target} PRIVATE "LINKER:--enable-new-dtags")
 endfunction()

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The installed tree: what goes where, how the installed programs find the
-HID library, and the desktop entry.
+HID library and the German module, the tools' help and version, the desktop
+entry and the report file type.
 
-    test_install.py BUILD_DIR BINDIR LIBDIR DATADIR
+    test_install.py BUILD_DIR BINDIR PRIVATE_LIBDIR DATADIR VERSION
 
 installs BUILD_DIR into a temporary prefix with cmake --install, then moves
 the prefix elsewhere, so every check runs on a relocated tree."""
@@ -103,6 +104,18 @@ def exec_argv(value):
     return args
 
 
+def png_size(path):
+    """(width, height) from a PNG file's header, None for anything else."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(24)
+    except OSError:
+        return None
+    if head[:8] != b"\x89PNG\r\n\x1a\n" or head[12:16] != b"IHDR":
+        return None
+    return int.from_bytes(head[16:20], "big"), int.from_bytes(head[20:24], "big")
+
+
 def read_desktop(path):
     groups, group = {}, None
     with open(path, encoding="utf-8") as f:
@@ -119,7 +132,7 @@ def read_desktop(path):
 
 
 def main():
-    build, bindir, libdir, datadir = sys.argv[1:5]
+    build, bindir, libdir, datadir, version = sys.argv[1:6]
     build = os.path.abspath(build)
     sim = os.path.join(build, "sim")
     with tempfile.TemporaryDirectory() as tmp:
@@ -139,8 +152,9 @@ def main():
         # -- where things go
         for f in ("VRX310_Application", "vrx310-cli", "fbtool"):
             check(os.access(os.path.join(b, f), os.X_OK), f"{bindir}/{f} is an executable")
-        check(os.path.isfile(os.path.join(b, "VRX310_Application.DEU")),
-              "the German module lies beside the program under its name")
+        check(os.path.isfile(os.path.join(lib, "VRX310_Application.DEU")) and
+              not os.path.exists(os.path.join(b, "VRX310_Application.DEU")),
+              f"the German module lies in {libdir} under the program's name, not in {bindir}")
         check(os.path.isfile(os.path.join(lib, "libAtUsbHid.so")),
               f"{libdir}/libAtUsbHid.so (the library for real testers)")
         check(os.path.isfile(os.path.join(prefix, "lib/udev/rules.d/70-vrx310.rules")),
@@ -148,6 +162,31 @@ def main():
         check(not os.path.exists(os.path.join(prefix, "sim")) and
               "atusbhid_sim" not in " ".join(os.listdir(lib)),
               "the simulator is not installed")
+        for page in ("VRX310_Application", "vrx310-cli", "fbtool"):
+            check(os.path.isfile(os.path.join(share, "man/man1", page + ".1.gz")),
+                  f"manual page {page}(1)")
+        check(os.path.isfile(os.path.join(share, "doc/vrx310/copyright")) and
+              os.path.isfile(os.path.join(share, "doc/vrx310/changelog.gz")),
+              "copyright and changelog in doc/vrx310")
+
+        # -- the tools' help and version: stdout, exit 0
+        for tool, commands in (("vrx310-cli", ("read", "show", "export", "print")),
+                               ("fbtool", ("dump", "build", "check"))):
+            exe = os.path.join(b, tool)
+            r = run([exe, "--version"])
+            check(r.returncode == 0 and r.stdout == f"{tool} {version}\n",
+                  f"{tool} --version: {r.stdout.strip()!r} ({r.returncode})")
+            r = run([exe, "--help"])
+            check(r.returncode == 0 and all(f"{tool} {c} " in r.stdout for c in commands)
+                  and not r.stderr, f"{tool} --help lists every command on stdout")
+            for c in commands:
+                r = run([exe, c, "--help"])
+                check(r.returncode == 0 and r.stdout.startswith(f"usage: {tool} {c} ") and
+                      r.stdout.count("usage:") == 1,
+                      f"{tool} {c} --help: its own usage ({r.returncode})")
+        # build's own option is no version request
+        r = run([os.path.join(b, "fbtool"), "build", "--version", "1"])
+        check(r.returncode == 2 and not r.stdout, "fbtool build --version 1 still wants JSON and OUT")
 
         # -- the HID library search of the installed programs
         for f in ("VRX310_Application", "vrx310-cli"):
@@ -213,8 +252,11 @@ def main():
             entry = read_desktop(desktop)
             main = entry.get("Desktop Entry", {})
             argv = exec_argv(main.get("Exec", ""))
-            check(argv == ["VRX310_Application"] and os.access(os.path.join(b, argv[0]), os.X_OK),
-                  f"Exec starts the installed program ({argv})")
+            check(argv == ["VRX310_Application", "%f"] and
+                  os.access(os.path.join(b, argv[0]), os.X_OK),
+                  f"Exec starts the installed program with the one file ({argv})")
+            check(main.get("StartupWMClass") == "VRX310_Application",
+                  "StartupWMClass is the window's WM_CLASS instance name (the program file)")
             icon = main.get("Icon", "")
             icon_file = os.path.join(share, "icons/hicolor/scalable/apps", icon + ".svg")
             check(icon == "vrx310" and os.path.isfile(icon_file),
@@ -227,18 +269,47 @@ def main():
             check(main.get("Name[de]") and main.get("Comment[de]"),
                   "German name and comment for German desktops")
 
-            # The German action: the program, found on PATH, runs in its own
-            # folder, where the module is. A stand-in program tells its folder.
+            # -- the report file type: the entry opens it, the type is known by
+            # its name and its signature, and it has its icon.
+            mime_type = "application/x-vrx310-report"
+            check(mime_type in main.get("MimeType", "").split(";"),
+                  f"the entry opens {mime_type}")
+            ns = {"m": "http://www.freedesktop.org/standards/shared-mime-info"}
+            mime_file = os.path.join(share, "mime/packages/vrx310.xml")
+            types = (ET.parse(mime_file).getroot().findall("m:mime-type", ns)
+                     if os.path.isfile(mime_file) else [])
+            t = types[0] if len(types) == 1 else None
+            check(t is not None and t.get("type") == mime_type and
+                  [g.get("pattern") for g in t.findall("m:glob", ns)] == ["*.vrx"] and
+                  [(m.get("offset"), m.get("value")) for m in t.findall("m:magic/m:match", ns)]
+                  == [("0", "RRFB")],
+                  f"mime/packages/vrx310.xml: {mime_type}, *.vrx, RRFB at 0")
+            icon_name = mime_type.replace("/", "-")
+            icon_files = [os.path.join(share, "icons/hicolor", d, icon_name + ext)
+                          for d, ext in (("scalable/mimetypes", ".svg"),
+                                         ("48x48/mimetypes", ".png"),
+                                         ("256x256/mimetypes", ".png"))]
+            missing = [f for f in icon_files if not os.path.isfile(f)]
+            check(not missing, f"the report icon {icon_name} in hicolor (missing: {missing})")
+            for size in (48, 128, 256):
+                png = os.path.join(share, f"icons/hicolor/{size}x{size}/apps/{icon}.png")
+                check(png_size(png) == (size, size), f"{size}x{size} PNG program icon")
+
+            # The German action: the program, found on PATH, runs in the
+            # private folder, where the module is. A stand-in program in a
+            # copy of the tree's layout tells its folder.
             action = entry.get("Desktop Action german", {})
-            fake = os.path.join(tmp, "fake", "bin")
-            os.makedirs(fake)
-            shutil.copy(os.path.join(b, "VRX310_Application.DEU"), fake)
-            with open(os.path.join(fake, "VRX310_Application"), "w") as f:
-                f.write('#!/bin/sh\npwd\n[ -f VRX310_Application.DEU ] && echo module\n')
-            os.chmod(os.path.join(fake, "VRX310_Application"), 0o755)
+            fake = os.path.join(tmp, "fake")
+            fake_bin, fake_lib = os.path.join(fake, bindir), os.path.join(fake, libdir)
+            os.makedirs(fake_bin)
+            os.makedirs(fake_lib)
+            shutil.copy(os.path.join(lib, "VRX310_Application.DEU"), fake_lib)
+            with open(os.path.join(fake_bin, "VRX310_Application"), "w") as f:
+                f.write('#!/bin/sh\npwd -P\n[ -f VRX310_Application.DEU ] && echo module\n')
+            os.chmod(os.path.join(fake_bin, "VRX310_Application"), 0o755)
             argv = exec_argv(action.get("Exec", ""))
-            r = run(argv, {"PATH": fake + ":/usr/bin:/bin"}, cwd=tmp) if argv else None
-            check(r is not None and r.stdout.split() == [fake, "module"],
+            r = run(argv, {"PATH": fake_bin + ":/usr/bin:/bin"}, cwd=tmp) if argv else None
+            check(r is not None and r.stdout.split() == [os.path.realpath(fake_lib), "module"],
                   "the German action starts the program in the folder of its module " +
                   (repr(r.stdout.split()) if r else "(no Exec)"))
 
