@@ -38,8 +38,10 @@ function(vrx_add_qtest name)
     set(T_TIMEOUT ${VRX_TEST_TIMEOUT})
   endif()
   add_test(NAME ${name} COMMAND ${name})
+  # One 1920 x 1080 screen: the plugin's own 800 x 600 is smaller than the
+  # main window, which would then scroll.
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENVIRONMENT}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${PROJECT_SOURCE_DIR}/tests/common/offscreen_screen.json;${T_ENVIRONMENT}")
 endfunction()
 
 # Adds every sub-folder of the current folder that has a CMakeLists.txt, in

@@ -3,6 +3,7 @@
 #include "device/tester_link.h"
 #include "dialogs/dialog_font.h"
 #include "dialogs/form_msg.h"
+#include "platform/screen_fit.h"
 #include "dialogs/start_folder.h"
 #include "platform/wait_cursor.h"
 #include "settings/sensor_file.h"
@@ -183,7 +184,7 @@ void TFormChangeSens::SetButtonsEnabled(bool enabled) {
 bool TFormChangeSens::RunSensorChange() {
     const WindowPosition pos =
         settings_ ? ReadWindowPosition(*settings_, "ChgSens") : WindowPosition{};
-    move(pos.X, pos.Y);
+    ScreenFit::MoveToStoredPosition(this, QPoint(pos.X, pos.Y));
     ShowPlainMessage(MessageText(0));
     LabeledEditSensFaktor->setToolTip(HintText(MessageText(1)));
     // Only "Cancel", the end of a change or the loss of the tester end it.

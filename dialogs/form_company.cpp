@@ -3,6 +3,7 @@
 #include "dialogs/dialog_font.h"
 #include "dialogs/start_folder.h"
 #include "platform/picture_loader.h"
+#include "platform/screen_fit.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
 
@@ -164,7 +165,7 @@ bool TFormCompany::EditCompany(CompanyDetails& details) {
     // 2.
     const WindowPosition pos =
         settings_ ? ReadWindowPosition(*settings_, "Company") : WindowPosition{};
-    move(pos.X, pos.Y);
+    ScreenFit::MoveToStoredPosition(this, QPoint(pos.X, pos.Y));
     // 3. The path field shows the record's path, also under the default picture.
     LabeledEditName->setText(DiskToQ(details.Name));
     LabeledEditStreet->setText(DiskToQ(details.Address));

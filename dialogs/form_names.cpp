@@ -1,6 +1,7 @@
 #include "dialogs/form_names.h"
 
 #include "dialogs/dialog_font.h"
+#include "platform/screen_fit.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
 
@@ -127,7 +128,7 @@ void TFormNames::showEvent(QShowEvent* event) {
 bool TFormNames::EditNames(std::vector<std::string>& names) {
     const WindowPosition pos =
         settings_ ? ReadWindowPosition(*settings_, "Names") : WindowPosition{};
-    move(pos.X, pos.Y);
+    ScreenFit::MoveToStoredPosition(this, QPoint(pos.X, pos.Y));
 
     ListBox1->clear();
     for (const std::string& name : names)

@@ -11,6 +11,7 @@
 #include "dialogs/form_msg.h"
 #include "dialogs/form_names.h"
 #include "platform/device_watcher.h"
+#include "platform/screen_fit.h"
 #include "platform/version_info.h"
 #include "platform/wait_cursor.h"
 #include "platform/window_text.h"
@@ -28,6 +29,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
@@ -101,15 +104,27 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreateActions();
     CreateMenus();
 
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("ClientArea"));
-    central->setContentsMargins(BorderWidth, BorderWidth, BorderWidth, BorderWidth);
-    setCentralWidget(central);
-    central->installEventFilter(this);
+    // The client area scrolls only on a screen smaller than the window's
+    // minimum; there it keeps its designed size.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ClientScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    ClientArea = new QWidget(scroll);
+    ClientArea->setObjectName(QStringLiteral("ClientArea"));
+    ClientArea->setContentsMargins(BorderWidth, BorderWidth, BorderWidth, BorderWidth);
+    scroll->setWidget(ClientArea);
+    setCentralWidget(scroll);
+    ClientArea->installEventFilter(this);
     CreatePanel1();
     CreatePanel2();
     CreateChartArea();
     CreateStatusBar();
+    // The designed client size is what the minimum window leaves it.
+    ensurePolished();
+    layout()->activate();
+    ClientArea->setMinimumSize(centralWidget()->size());
 
     deviceWatcher_ = new DeviceWatcher(this);
     connect(deviceWatcher_, &DeviceWatcher::DeviceChanged, this, &TFormMain::DetectTester);
@@ -264,7 +279,7 @@ void TFormMain::CreateMenus() {
 }
 
 void TFormMain::CreatePanel1() {
-    Panel1 = new QWidget(centralWidget());
+    Panel1 = new QWidget(ClientArea);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->resize(Panel2Width, Panel1Height);
     UseFaceColour(Panel1);
@@ -315,7 +330,7 @@ void TFormMain::CreatePanel1() {
 }
 
 void TFormMain::CreatePanel2() {
-    Panel2 = new QWidget(centralWidget());
+    Panel2 = new QWidget(ClientArea);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->resize(Panel2Width, 600);
     UseFaceColour(Panel2);
@@ -477,8 +492,12 @@ void TFormMain::FormCreate() {
     LabelDateTime->setText(MessageText(2));
     LabelDeviceSN->setText(MessageText(2));
     LabelSensorSN->setText(MessageText(2));
-    // 6. Position as stored; it is not checked against the screen.
-    move(stored.X, stored.Y);
+    // 6. Position as stored, unless that leaves the title bar off every
+    // screen; a screen smaller than the window gets a scrolling window.
+    ScreenFit::MoveToStoredPosition(this, QPoint(stored.X, stored.Y));
+    const auto* scroll = static_cast<const QScrollArea*>(centralWidget());
+    ScreenFit::FitIntoScreen(this, {scroll->verticalScrollBar()->sizeHint().width(),
+                                    scroll->horizontalScrollBar()->sizeHint().height()});
     // 7.
     LayoutChartArea();
     // 8.
@@ -598,7 +617,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (event->type() == QEvent::Resize) {
-        if (watched == centralWidget())
+        if (watched == ClientArea)
             Panel6Resize();
         else if (watched == Image3)
             ShowLogo(logo_);

@@ -100,6 +100,8 @@ public:
     QAction* ActionChangeSens = nullptr;
 
     // Panels and controls, by their form names.
+    // The client area, inside the scroll area that is the central widget.
+    QWidget* ClientArea = nullptr;
     QWidget* Panel1 = nullptr; // tool bar
     QWidget* Panel2 = nullptr; // left column
     QFrame* Panel6 = nullptr;  // chart area

@@ -45,7 +45,7 @@ QLabel* PlacedLabel(QWidget* parent, const QString& text, int x, int y) {
 } // namespace
 
 void TFormMain::CreateChartArea() {
-    Panel6 = new QFrame(centralWidget());
+    Panel6 = new QFrame(ClientArea);
     Panel6->setObjectName(QStringLiteral("Panel6"));
     Panel6->setFrameShape(QFrame::Panel);
     Panel6->setFrameShadow(QFrame::Sunken);
@@ -144,7 +144,7 @@ void TFormMain::LayoutChartArea() {
     if (!Panel6)
         return;
     // The client area inside the window's border; the status bar is below it.
-    const QRect client = centralWidget()->contentsRect();
+    const QRect client = ClientArea->contentsRect();
     Panel1->setGeometry(client.left(), client.top(), client.width(), Panel1->height());
 
     // 1.-3.

@@ -213,7 +213,7 @@ void TestCharts::chartAreaSplitsAt496To399() {
     QCOMPARE(FormMain->Panel5->y(), FormMain->Panel3->y() + 375);
     QCOMPARE(FormMain->Panel2->height(), 677);
     // The chart area fills the client area right of the left column.
-    QWidget* client = FormMain->centralWidget();
+    QWidget* client = FormMain->ClientArea;
     QCOMPARE(FormMain->Panel6->width(), client->contentsRect().width() - FormMain->Panel2->width());
     QCOMPARE(FormMain->Panel6->geometry().bottom(), client->contentsRect().bottom());
 }
