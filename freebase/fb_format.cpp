@@ -382,7 +382,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
         std::uint32_t crc = 0xFFFFFFFFU;
         CRC32(data, HeaderBytes, crc);
         if (crc != c.HeaderCrc) {
-            lastError_ = 7;
+            lastError_ = fbeHeaderCrc;
             return false;
         }
     }
@@ -487,7 +487,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
     const std::uint8_t fileEnd = 0;
     CRC32(&fileEnd, 1, crc);
     if (h.Version == 2 && crc != c.DataCrc) {
-        lastError_ = 8;
+        lastError_ = fbeDataCrc;
         return false;
     }
 

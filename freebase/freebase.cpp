@@ -210,7 +210,7 @@ void TFreeBase::SetOpenFlag(TFBOpenFlag value) {
 }
 
 void TFreeBase::RaiseError() {
-    if (lastError_ != 0 && onError_) {
+    if (lastError_ != fbeNone && onError_) {
         int code = lastError_;
         onError_(*this, code);
         lastError_ = code;
@@ -233,13 +233,13 @@ void TFreeBase::SetActive(bool value) {
 }
 
 void TFreeBase::Activate() {
-    lastError_ = 0;
+    lastError_ = fbeNone;
     if (active_) {
-        lastError_ = 1;
+        lastError_ = fbeAlreadyActive;
         return;
     }
     if (fileName_.empty()) {
-        lastError_ = 2;
+        lastError_ = fbeNoFileName;
         return;
     }
     const bool exists = fbfile::Exists(fileName_);
@@ -256,29 +256,31 @@ void TFreeBase::Activate() {
         if (mayCreate && (empty || fbfile::CreateEmpty(boundPath_))) {
             NewData();
         } else {
-            lastError_ = 3;
+            lastError_ = fbeFileMissing;
         }
     } else if (!LoadData()) {
-        if (lastError_ != 7 && lastError_ != 8) {
-            lastError_ = 5;
+        if (lastError_ != fbeHeaderCrc && lastError_ != fbeDataCrc) {
+            lastError_ = fbeLoadFailed;
         }
         if (openFlag_ == TFBOpenFlag::OverwriteCrashed) {
             NewData(); // the damaged file is replaced at the next save
         }
     }
-    active_ = lastError_ == 0 || (openFlag_ == TFBOpenFlag::OverwriteCrashed && lastError_ >= 5);
+    // fbeLoadFailed and the checksum codes above it: a file was there but unreadable.
+    active_ = lastError_ == fbeNone ||
+              (openFlag_ == TFBOpenFlag::OverwriteCrashed && lastError_ >= fbeLoadFailed);
     if (!active_) {
         DiscardTree();
     }
 }
 
 void TFreeBase::Deactivate() {
-    lastError_ = 0;
+    lastError_ = fbeNone;
     if (!active_) {
         return;
     }
     if (openFlag_ != TFBOpenFlag::ReadOnly) {
-        lastError_ = SaveData() ? 0 : 4;
+        lastError_ = SaveData() ? fbeNone : fbeWriteFailed;
     }
     DiscardTree();
     currentFileSize_ = 0;
@@ -296,12 +298,12 @@ void TFreeBase::Close() {
 
 bool TFreeBase::Flush() {
     if (!active_) {
-        lastError_ = 6;
+        lastError_ = fbeNotActive;
         RaiseError();
         return false;
     }
     const bool ok = SaveData();
-    lastError_ = ok ? 0 : 4;
+    lastError_ = ok ? fbeNone : fbeWriteFailed;
     const std::int64_t size = fbfile::Size(boundPath_);
     currentFileSize_ = size < 0 ? 0 : size;
     RaiseError();
@@ -313,9 +315,9 @@ void TFreeBase::Abort() {
     if (active_) {
         DiscardTree();
         active_ = false;
-        lastError_ = 0;
+        lastError_ = fbeNone;
     } else {
-        lastError_ = 6;
+        lastError_ = fbeNotActive;
     }
     currentFileSize_ = 0;
     RaiseError();

@@ -6,13 +6,7 @@
 // strings kept exactly as on disk (single-byte Windows-1252).
 //
 // Failures never throw: operations answer false, null or the caller's default,
-// and activation, Flush and Abort set LastError (codes below) and raise OnError.
-//
-//   0 no error                      5 loading the existing file failed
-//   1 activated while active        6 Flush or Abort while inactive
-//   2 no file name                  7 header checksum mismatch (version 2)
-//   3 file missing and not created  8 data checksum mismatch (version 2)
-//   4 writing the file failed
+// and activation, Flush and Abort set LastError (TFBError) and raise OnError.
 #pragma once
 
 #include "freebase/extended80.h"
@@ -33,6 +27,19 @@ enum class TFBEntryType : std::uint8_t {
     bin32 = 4,
     floating = 5,
     any = 6, // search filter only
+};
+
+// LastError's codes; the numbers are part of the tools' output and stay fixed.
+enum TFBError : int {
+    fbeNone = 0,          // no error
+    fbeAlreadyActive = 1, // activated while active
+    fbeNoFileName = 2,    // no file name
+    fbeFileMissing = 3,   // file missing and not created
+    fbeWriteFailed = 4,   // writing the file failed
+    fbeLoadFailed = 5,    // loading the existing file failed
+    fbeNotActive = 6,     // Flush or Abort while inactive
+    fbeHeaderCrc = 7,     // header checksum mismatch (version 2)
+    fbeDataCrc = 8,       // data checksum mismatch (version 2)
 };
 
 enum class TFBOpenFlag : std::uint8_t {
@@ -236,8 +243,8 @@ public:
     static bool SameName(std::string_view a, std::string_view b);
 
 protected:
-    // Builds the tree from the file; sets LastError 7 or 8 on checksum
-    // mismatches. Called by activation.
+    // Builds the tree from the file; sets LastError fbeHeaderCrc or
+    // fbeDataCrc on checksum mismatches. Called by activation.
     bool LoadData();
     // Starts an empty database in memory.
     void NewData();
@@ -271,7 +278,7 @@ private:
     TFBOpenFlag openFlag_ = TFBOpenFlag::ReadWrite;
     TSaveAsVersion saveAsVersion_ = TSaveAsVersion::current;
     std::int64_t currentFileSize_ = 0;
-    int lastError_ = 0;
+    int lastError_ = fbeNone;
     TFBErrorEvent onError_;
 
     std::string boundPath_; // the database file while active

@@ -106,17 +106,17 @@ ReportFileLabels ReadReport(TFreeBase& db, MeasurementReport& report,
 
 std::string ReportOpenErrorText(int lastError) {
     switch (lastError) {
-    case 0:
+    case fbeNone:
         return "no error";
-    case 2:
+    case fbeNoFileName:
         return "no file name given";
-    case 3:
+    case fbeFileMissing:
         return "the file does not exist or cannot be created";
-    case 4:
+    case fbeWriteFailed:
         return "writing the file failed";
-    case 7:
+    case fbeHeaderCrc:
         return "the file is damaged (its header does not match its checksum)";
-    case 8:
+    case fbeDataCrc:
         return "the file is damaged (its data do not match their checksum)";
     default:
         return "the file is not a report file, or it is damaged or unreadable";
@@ -143,7 +143,7 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
         return false;
     }
     db.Close();
-    if (db.LastError() != 0) {
+    if (db.LastError() != fbeNone) {
         // The save left the old file in place; a file this save created is
         // still empty and would only fail to open later.
         if (!existed && std::filesystem::file_size(path, ec) == 0 && !ec)

@@ -193,7 +193,7 @@ void TFormMain::ActionFileSaveExecute() {
     const std::int64_t expected = FreeBase1->ExpectedFileSize();
     CloseFreeBase1();
     // "report saved" only for a file that now holds the whole report.
-    if (!writes || FreeBase1->LastError() != 0 || QFileInfo(file).size() != expected) {
+    if (!writes || FreeBase1->LastError() != fbeNone || QFileInfo(file).size() != expected) {
         // A file this save created is still empty: it would only fail to open.
         if (newFile && QFileInfo(file).size() == 0)
             QFile::remove(file);

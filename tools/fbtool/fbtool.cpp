@@ -44,24 +44,24 @@ constexpr std::uint64_t MaxBuiltBytes = 256u << 20;
 
 const char* ErrorMeaning(int code) {
     switch (code) {
-    case 0:
+    case fbeNone:
         return "no error";
-    case 1:
+    case fbeAlreadyActive:
         return "the database is already active";
-    case 2:
+    case fbeNoFileName:
         return "no file name";
-    case 3:
+    case fbeFileMissing:
         return "the file does not exist or cannot be created";
-    case 4:
+    case fbeWriteFailed:
         return "writing the file failed";
-    case 5:
+    case fbeLoadFailed:
         return "the file cannot be loaded (too short, no database, wrong version, truncated or "
                "malformed)";
-    case 6:
+    case fbeNotActive:
         return "the database is not active";
-    case 7:
+    case fbeHeaderCrc:
         return "header checksum mismatch";
-    case 8:
+    case fbeDataCrc:
         return "data checksum mismatch";
     default:
         return "unknown error";
@@ -265,7 +265,7 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
         return Usage(jsonPath + ": " + ex.what());
     }
     db.Close();
-    if (db.LastError() != 0) {
+    if (db.LastError() != fbeNone) {
         return ReportLoadError(workFile, db.LastError());
     }
     std::string image;
