@@ -488,10 +488,10 @@ void TFormMain::FormCreate() {
         ComboBoxNames->setCurrentIndex(stored.LastUser);
     }
     // 5. Caption and the "(not available)" labels.
-    setWindowTitle(MessageText(0));
-    LabelDateTime->setText(MessageText(2));
-    LabelDeviceSN->setText(MessageText(2));
-    LabelSensorSN->setText(MessageText(2));
+    setWindowTitle(MessageText(msgWindowTitle));
+    LabelDateTime->setText(MessageText(msgNotAvailable));
+    LabelDeviceSN->setText(MessageText(msgNotAvailable));
+    LabelSensorSN->setText(MessageText(msgNotAvailable));
     // 6. Position as stored, unless that leaves the title bar off every
     // screen; a screen smaller than the window gets a scrolling window.
     ScreenFit::MoveToStoredPosition(this, QPoint(stored.X, stored.Y));
@@ -559,7 +559,8 @@ void TFormMain::DetectTester() {
 bool TFormMain::FormCloseQuery() {
     if (!report_.Unsaved)
         return true;
-    const int answer = FormMsg->ShowMsg(MessageText(12), mkConfirmation, btnYesNo, true);
+    const int answer =
+        FormMsg->ShowMsg(MessageText(msgReportNotSaved), mkConfirmation, btnYesNo, true);
     if (answer == mrYes) {
         // As "&Save File": saved only when the file was really written.
         ActionFileSaveExecute();

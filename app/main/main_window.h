@@ -28,6 +28,30 @@ class TesterLink;
 class TFreeBase;
 struct VersionStrings;
 
+// Indexes into the main message table (ListBox1, filled in
+// main_window.cpp); the table's order is fixed for the German module.
+enum MessageIndex : int {
+    msgWindowTitle = 0,          // "KALDORIAN GmbH | VRX-310 | electronic compression & ..."
+    msgError = 1,                // "(error)"
+    msgNotAvailable = 2,         // "(not available)"
+    msgNoDeviceConnected = 3,    // "No VRX-310 device connected!"
+    msgMeasuresRead = 4,         // "measures read"
+    msgNoMeasuresAvailable = 5,  // "No measures available."
+    msgErrorReadingDevice = 6,   // "Error reading VRX-310 device!"
+    msgEraseUnreadMeasures = 7,  // "Measure values not read! Erase anyway?"
+    msgMeasuresErased = 8,       // "measures erased"
+    msgErasingFailed = 9,        // "Erasing measurements failed!"
+    msgErrorOpeningFile = 10,    // "Error opening file!"
+    msgReportSaved = 11,         // "report saved"
+    msgReportNotSaved = 12,      // "The current report is not saved! Save now?"
+    msgErrorSavingFile = 13,     // "Error saving file!"
+    msgNoCarIdentification = 28, // "No car identification declared."
+    msgNoOperatorName = 29,      // "No operator name declared. "
+    msgSureToErase = 30,         // "Sure to erase device data?"
+    msgReallyChangeSensor = 32,  // "Do you really want change sensor?  Last chance to abort!"
+    msgCylinderCaption = 33,     // the printed page's "Cyl. no."
+};
+
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:

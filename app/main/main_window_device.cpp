@@ -23,7 +23,7 @@ char LocaleDecimalChar() {
 void TFormMain::ActionDeviceReadExecute() {
     // A read that stops here leaves the report, the flags and the charts alone.
     if (!testerLink_->IsOpen()) {
-        FormMsg->ShowMsg(MessageText(3), mkError, btnCancel, true);
+        FormMsg->ShowMsg(MessageText(msgNoDeviceConnected), mkError, btnCancel, true);
         return;
     }
     // The wait cursor only while the tester is asked: every message and
@@ -36,24 +36,24 @@ void TFormMain::ActionDeviceReadExecute() {
         read = testerLink_->ReadMeasurements(block);
     }
     if (!read) {
-        FormMsg->ShowMsg(MessageText(6), mkError, btnCancel, true);
+        FormMsg->ShowMsg(MessageText(msgErrorReadingDevice), mkError, btnCancel, true);
         return;
     }
     if (block.AllNegative()) {
-        FormMsg->ShowMsg(MessageText(5), mkInformation, btnOk, true);
+        FormMsg->ShowMsg(MessageText(msgNoMeasuresAvailable), mkInformation, btnOk, true);
         return;
     }
 
     // Values, default assignments, flags; the time is stamped at the end.
     report_.TakeReading(block, report_.DateandTime);
     SetAssignmentSelectors(report_.CompressionAssignment, report_.LeakageAssignment);
-    SetStatusText(MessageText(4));
+    SetStatusText(MessageText(msgMeasuresRead));
     report_.ValuesRead = true;
     report_.Unsaved = true;
 
     // The erase comes before the device information requests.
     if (ActionAutoClear->isChecked() &&
-        FormMsg->ShowMsg(MessageText(30), mkWarning, btnOkCancel, true) == mrOk)
+        FormMsg->ShowMsg(MessageText(msgSureToErase), mkWarning, btnOkCancel, true) == mrOk)
         ActionDeviceClearExecute();
 
     {
@@ -62,11 +62,11 @@ void TFormMain::ActionDeviceReadExecute() {
         if (testerLink_->ReadDeviceInfo(report_.DeviceInfo))
             LabelDeviceSN->setText(DiskToQ(report_.DeviceInfo.SerialText()));
         else
-            LabelDeviceSN->setText(MessageText(1));
+            LabelDeviceSN->setText(MessageText(msgError));
         if (testerLink_->ReadSensorData(report_.Sensor))
             LabelSensorSN->setText(DiskToQ(report_.Sensor.SerialText()));
         else
-            LabelSensorSN->setText(MessageText(1));
+            LabelSensorSN->setText(MessageText(msgError));
         testerLink_->ReadDeviceStatus(report_.DeviceStatus);
     }
     // From whatever the blocks hold now, failed requests included.
@@ -78,7 +78,7 @@ void TFormMain::ActionDeviceReadExecute() {
     CheckBox3->setChecked(true);
     CheckBox4->setChecked(true);
 
-    setWindowTitle(MessageText(0));
+    setWindowTitle(MessageText(msgWindowTitle));
     report_.FileName.clear();
     report_.DateandTime = FormatReportDateTime(LocalNow(), CurrentDateFormats());
     LabelDateTime->setText(DiskToQ(report_.DateandTime));
@@ -88,8 +88,8 @@ void TFormMain::ActionDeviceReadExecute() {
 }
 
 void TFormMain::ActionDeviceClearExecute() {
-    if (!report_.ValuesRead &&
-        FormMsg->ShowMsg(MessageText(7), mkConfirmation, btnYesNo, true) != mrYes)
+    if (!report_.ValuesRead && FormMsg->ShowMsg(MessageText(msgEraseUnreadMeasures), mkConfirmation,
+                                                btnYesNo, true) != mrYes)
         return;
     if (!testerLink_->IsOpen())
         return;
@@ -100,9 +100,9 @@ void TFormMain::ActionDeviceClearExecute() {
         erased = testerLink_->EraseMeasurements();
     }
     if (erased)
-        SetStatusText(MessageText(8));
+        SetStatusText(MessageText(msgMeasuresErased));
     else
-        FormMsg->ShowMsg(MessageText(9), mkError, btnOk, true);
+        FormMsg->ShowMsg(MessageText(msgErasingFailed), mkError, btnOk, true);
 }
 
 void TFormMain::ActionAutoClearExecute() {

@@ -40,7 +40,7 @@ void TFormMain::ActionSettingsNamesExecute() {
 
 void TFormMain::ActionChangeSensExecute() {
     FormChangeSens->SetTesterLink(testerLink_.get());
-    FormChangeSens->SetConfirmationText(MessageText(32));
+    FormChangeSens->SetConfirmationText(MessageText(msgReallyChangeSensor));
     // While the window is open, a device-change notice makes it look for
     // the tester too (after DetectTester, connected first).
     const QMetaObject::Connection watch = connect(deviceWatcher_, &DeviceWatcher::DeviceChanged,

@@ -137,9 +137,11 @@ bool TFormMain::SaveTheFile() {
     // Both questions are asked, the second even after Cancel on the first.
     int carAnswer = mrOk, operatorAnswer = mrOk;
     if (report.CarID.empty())
-        carAnswer = FormMsg->ShowMsg(MessageText(28), mkInformation, btnOkCancel, true);
+        carAnswer =
+            FormMsg->ShowMsg(MessageText(msgNoCarIdentification), mkInformation, btnOkCancel, true);
     if (report.Operator.empty())
-        operatorAnswer = FormMsg->ShowMsg(MessageText(29), mkInformation, btnOkCancel, true);
+        operatorAnswer =
+            FormMsg->ShowMsg(MessageText(msgNoOperatorName), mkInformation, btnOkCancel, true);
     if (carAnswer == mrCancel || operatorAnswer == mrCancel)
         return false;
 
@@ -157,20 +159,20 @@ bool TFormMain::SaveTheFile() {
         if (!FreeBase1->Open()) {
             // An existing file that is no report database stays untouched,
             // but the user must hear that nothing was saved.
-            FormMsg->ShowMsg(MessageText(13), mkError, btnCancel, true);
+            FormMsg->ShowMsg(MessageText(msgErrorSavingFile), mkError, btnCancel, true);
             return false;
         }
         const std::string now = FormatReportDateTime(LocalNow(), CurrentDateFormats());
         if (!WriteReport(*FreeBase1, report, SAYSCheckBox->isChecked(), now)) {
             FreeBase1->Abort();
-            FormMsg->ShowMsg(MessageText(13), mkError, btnCancel, true);
+            FormMsg->ShowMsg(MessageText(msgErrorSavingFile), mkError, btnCancel, true);
             return false;
         }
     } catch (const std::exception&) {
         // Half a report is not written over what the file held.
         if (FreeBase1->Active())
             FreeBase1->Abort();
-        FormMsg->ShowMsg(MessageText(13), mkError, btnCancel, true);
+        FormMsg->ShowMsg(MessageText(msgErrorSavingFile), mkError, btnCancel, true);
         return false;
     }
     return true;
@@ -197,7 +199,7 @@ void TFormMain::ActionFileSaveExecute() {
         // A file this save created is still empty: it would only fail to open.
         if (newFile && QFileInfo(file).size() == 0)
             QFile::remove(file);
-        FormMsg->ShowMsg(MessageText(13), mkError, btnCancel, true);
+        FormMsg->ShowMsg(MessageText(msgErrorSavingFile), mkError, btnCancel, true);
         report_.Unsaved = true;
         ActionFileSave->setEnabled(true);
         return;
@@ -206,7 +208,7 @@ void TFormMain::ActionFileSaveExecute() {
     report_.FileName = path;
     report_.DateandTime = dateTime;
     LabelDateTime->setText(DiskToQ(dateTime));
-    SetStatusText(MessageText(11));
+    SetStatusText(MessageText(msgReportSaved));
     ActionFileSave->setEnabled(false);
     SAYSCheckBox->setChecked(false);
     report_.Unsaved = false;
@@ -241,7 +243,7 @@ void TFormMain::OpenReportFile(const QString& chosen) {
         FreeBase1->SetFileName(path);
         try {
             if (FreeBase1->Open()) {
-                labels = ReadReport(*FreeBase1, loaded, QToDisk(MessageText(2)));
+                labels = ReadReport(*FreeBase1, loaded, QToDisk(MessageText(msgNotAvailable)));
                 read = true;
             }
         } catch (const std::exception&) {
@@ -249,7 +251,7 @@ void TFormMain::OpenReportFile(const QString& chosen) {
         }
     }
     if (!read) {
-        FormMsg->ShowMsg(MessageText(10), mkError, btnCancel, true);
+        FormMsg->ShowMsg(MessageText(msgErrorOpeningFile), mkError, btnCancel, true);
         return;
     }
     report_ = loaded;
@@ -294,7 +296,7 @@ void TFormMain::OpenReportFile(const QString& chosen) {
     CheckBox4->setChecked(true);
     report_.Unsaved = false;
     ClearSeries();
-    SetStatusText(MessageText(4));
+    SetStatusText(MessageText(msgMeasuresRead));
     RefreshCharts();
     ActionFileSave->setEnabled(false);
     LastReportFolder() = QFileInfo(chosen).absolutePath();

@@ -20,7 +20,7 @@ void TFormMain::ActionFilePrintExecute() {
     for (int i = 0; i < static_cast<int>(d.ReportTexts.size()); ++i) {
         d.ReportTexts[i] = PrintText(i);
     }
-    d.CylinderCaption = MessageText(33);
+    d.CylinderCaption = MessageText(msgCylinderCaption);
 
     d.CarID = LabeledEditCarID->text();
     d.Operator = ComboBoxNames->currentText();
