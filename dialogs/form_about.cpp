@@ -113,7 +113,8 @@ TFormAbout::TFormAbout(QWidget* parent)
     // buddy would show both.
     c_->Label3 = MakeLabel(panel, "Label3", 110, 21);
     c_->Label3->setFont(FormFont(12, true));
-    c_->Label3->setText(QString(table.value(0)).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    c_->Label3->setText(
+        QString(table.value(msgTesterKind)).replace(QStringLiteral("&&"), QStringLiteral("&")));
     c_->Label3->adjustSize();
 
     c_->LabelVersion = MakeLabel(panel, "LabelVersion", 29, 59);
@@ -149,7 +150,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     c_->LabelSales->setFixedWidth(502 - 29 - 8);
 
     c_->LabelThank = MakeLabel(panel, "LabelThank", 29, 199);
-    c_->LabelThank->setText(table.value(5));
+    c_->LabelThank->setText(table.value(msgThankYou));
     c_->LabelThank->adjustSize();
 
     c_->BitBtnClose = new QPushButton(tr("&Close"), c_->client);
@@ -189,13 +190,14 @@ void TFormAbout::ShowAbout() {
         label->setText(text);
         label->adjustSize();
     };
-    set(c_->LabelVersion, table.value(1) + QStringLiteral(": ") + DiskToQ(GetVersionString(v, 2)));
+    set(c_->LabelVersion,
+        table.value(msgVersion) + QStringLiteral(": ") + DiskToQ(GetVersionString(v, 2)));
     set(c_->LabelCopyright, DiskToQ(GetVersionString(v, 4)));
     // A long version or a wide substitute font must not run into the copyright.
     c_->LabelCopyright->move(std::max(146, c_->LabelVersion->geometry().right() + 9), 59);
-    set(c_->LabelPhone, table.value(2));
-    set(c_->LabelFax, table.value(3));
-    set(c_->LabelSales, table.value(4));
+    set(c_->LabelPhone, table.value(msgPhone));
+    set(c_->LabelFax, table.value(msgFax));
+    set(c_->LabelSales, table.value(msgSalesContact));
 
     if (QWidget* anchor = parentWidget()) {
         const QRect frame = anchor->frameGeometry();

@@ -185,8 +185,8 @@ bool TFormChangeSens::RunSensorChange() {
     const WindowPosition pos =
         settings_ ? ReadWindowPosition(*settings_, "ChgSens") : WindowPosition{};
     ScreenFit::MoveToStoredPosition(this, QPoint(pos.X, pos.Y));
-    ShowPlainMessage(MessageText(0));
-    LabeledEditSensFaktor->setToolTip(HintText(MessageText(1)));
+    ShowPlainMessage(MessageText(msgDoNotDisconnect));
+    LabeledEditSensFaktor->setToolTip(HintText(MessageText(msgHintLanguage)));
     // Only "Cancel", the end of a change or the loss of the tester end it.
     int result = 0;
     do {
@@ -218,7 +218,7 @@ void TFormChangeSens::VerzAuftrufClick() {
         if (info.isFile() && info.isReadable() && info.size() <= qint64(SensorFile::MaxBytes))
             LabeledEditSensFaktor->setText(path);
         else
-            ShowPlainMessage(MessageText(3));
+            ShowPlainMessage(MessageText(msgFileNotGuilty));
     }
     // The tester must still answer before anything is typed.
     if (!TesterOpen() || !link_->ReadSensorData(block_))
@@ -227,7 +227,7 @@ void TFormChangeSens::VerzAuftrufClick() {
 
 void TFormChangeSens::BitBtnSensChangeClick() {
     if (LabeledEditSensFaktor->text().isEmpty()) {
-        ShowPlainMessage(MessageText(2));
+        ShowPlainMessage(MessageText(msgNoSensorFileSelected));
         return;
     }
     Panel1->show();
@@ -265,7 +265,7 @@ bool TFormChangeSens::ChangeSensor() {
     const std::string serial = Utf8ToCp1252(typed);
     if (serial.size() > kMaxSerialLength) {
         if (TesterOpen())
-            ShowPlainMessage(MessageText(8));
+            ShowPlainMessage(MessageText(msgSerialTooLong));
         return false;
     }
 
@@ -275,19 +275,19 @@ bool TFormChangeSens::ChangeSensor() {
     SensorFile file;
     if (!file.Load(QFile::encodeName(LabeledEditSensFaktor->text()).toStdString())) {
         if (TesterOpen())
-            ShowPlainMessage(MessageText(3));
+            ShowPlainMessage(MessageText(msgFileNotGuilty));
         return false;
     }
     // A character without a single-byte form matches no key of the file.
     const int factor = Cp1252ToUtf8(serial) == typed ? file.Factor(serial) : 0;
     if (!IsPossibleSensorFactor(factor)) {
         if (TesterOpen())
-            ShowPlainMessage(MessageText(7));
+            ShowPlainMessage(MessageText(msgImpossibleSensorFactor));
         return false;
     }
     if (file.VerificationValue() != SensorVerificationValue(factor)) {
         if (TesterOpen())
-            ShowPlainMessage(MessageText(6));
+            ShowPlainMessage(MessageText(msgVerificationWrong));
         return false;
     }
 
@@ -296,7 +296,7 @@ bool TFormChangeSens::ChangeSensor() {
     if (answer == mrCancel || !TesterOpen())
         return false;
 
-    const QString warning = WarningText(MessageText(4));
+    const QString warning = WarningText(MessageText(msgWarningLanguage));
     if (!warning.isEmpty())
         ShowPlainMessage(warning);
 
@@ -311,10 +311,10 @@ bool TFormChangeSens::ChangeSensor() {
         link_->Close();
         if (OnTesterLost)
             OnTesterLost();
-        ShowPlainMessage(MessageText(9));
+        ShowPlainMessage(MessageText(msgTesterNotAnswering));
         return false;
     }
-    ShowPlainMessage(MessageText(5));
+    ShowPlainMessage(MessageText(msgWritingCompleted));
     return true;
 }
 

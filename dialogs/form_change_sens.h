@@ -31,7 +31,7 @@ public:
 
     void SetSettings(SettingsFile* settings) { settings_ = settings; }
     void SetTesterLink(TesterLink* link) { link_ = link; }
-    // The last question before writing (the main window's message 32).
+    // The last question before writing (the main window's msgReallyChangeSensor).
     void SetConfirmationText(const QString& text) { confirmationText_ = text; }
     // Runs the window until the change is finished or abandoned.
     bool RunSensorChange();
@@ -45,6 +45,19 @@ public:
     // The dialog's message table, localisable; entries 1 and 4 are the
     // language codes "ENG" or "DEU".
     QStringList MessageTable() const;
+    // Indexes into MessageTable; its order is fixed for the German module.
+    enum MessageIndex : int {
+        msgDoNotDisconnect = 0,        // "Do not disconnect device from USB during this process!"
+        msgHintLanguage = 1,           // "ENG": the language of HintText
+        msgNoSensorFileSelected = 2,   // "No sensorfile selected!"
+        msgFileNotGuilty = 3,          // "File or filepath not guilty."
+        msgWarningLanguage = 4,        // "ENG": the language of WarningText
+        msgWritingCompleted = 5,       // "Writing Sensor data onto device completed."
+        msgVerificationWrong = 6,      // "Verification value was not correct!"
+        msgImpossibleSensorFactor = 7, // "Impossible value for sensor factor!"
+        msgSerialTooLong = 8,          // "The serial number is too long: ..."
+        msgTesterNotAnswering = 9,     // "The tester does not answer. ..."
+    };
     QString MessageText(int index) const { return MessageTable().value(index); }
     // The built-in hint of the file field and warning before writing, by
     // language code; empty for an unknown code.

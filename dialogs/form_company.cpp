@@ -211,7 +211,7 @@ void TFormCompany::VerzAuftrufClick() {
     }
 
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
-                    MessageTable().value(0), QMessageBox::Ok, this);
+                    MessageTable().value(msgFileNotGuilty), QMessageBox::Ok, this);
     box.exec();
 
     // Back to the stored logo, else the default picture, whose name is
@@ -223,7 +223,7 @@ void TFormCompany::VerzAuftrufClick() {
         logoValid_ = true;
     } else {
         ShowLogo(Image1);
-        LabeledEditFirmenlogo->setText(MessageTable().value(1));
+        LabeledEditFirmenlogo->setText(MessageTable().value(msgDefaultPicture));
         logoValid_ = false;
     }
 }

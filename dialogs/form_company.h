@@ -26,6 +26,11 @@ public:
 
     // The dialog's message table, localisable.
     QStringList MessageTable() const;
+    // Indexes into MessageTable; its order is fixed for the German module.
+    enum MessageIndex : int {
+        msgFileNotGuilty = 0,  // "File or filepath not guilty."
+        msgDefaultPicture = 1, // "Default Picture"
+    };
     // Whether the logo path shown was just loaded and may be stored.
     bool LogoValid() const { return logoValid_; }
     // The picture FirmenlogoPic shows, unscaled.
