@@ -3,6 +3,7 @@
 #include "dialogs/url_label.h"
 #include "platform/picture_loader.h"
 #include "platform/version_info.h"
+#include "platform/window_style.h"
 #include "platform/window_text.h"
 
 #include <QFile>
@@ -25,19 +26,7 @@ constexpr int kBorder = 10;
 constexpr int kClientWidth = 740;
 constexpr int kClientHeight = 296;
 
-const QColor kFormColor(226, 26, 0);
-const QColor kPanelColor(244, 248, 244);
-
 const char* const kHomepage = "www.kaldorian-diagnostics.example";
-
-QFont FormFont(int pixelSize, bool bold) {
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y) {
     auto* label = new QLabel(parent);
@@ -72,10 +61,10 @@ TFormAbout::TFormAbout(QWidget* parent)
     setWindowOpacity(250.0 / 255.0);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kFormColor);
+    pal.setColor(QPalette::Window, WindowStyle::BrandRed());
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
-    setFont(FormFont(13, true));
+    setFont(WindowStyle::AboutFont(13, true));
 
     const QStringList table = MessageTable();
 
@@ -100,19 +89,19 @@ TFormAbout::TFormAbout(QWidget* parent)
     c_->Panel1->setLineWidth(1);
     c_->Panel1->setAutoFillBackground(true);
     QPalette panelPal = c_->Panel1->palette();
-    panelPal.setColor(QPalette::Window, kPanelColor);
+    panelPal.setColor(QPalette::Window, WindowStyle::PanelFace());
     c_->Panel1->setPalette(panelPal);
 
     QWidget* panel = c_->Panel1;
     c_->LabelDescription = MakeLabel(panel, "LabelDescription", 29, 19);
-    c_->LabelDescription->setFont(FormFont(14, true));
+    c_->LabelDescription->setFont(WindowStyle::AboutFont(14, true));
     c_->LabelDescription->setText(QStringLiteral("VRX-310"));
     c_->LabelDescription->adjustSize();
 
     // The table keeps the caption's doubled ampersand; a label without a
     // buddy would show both.
     c_->Label3 = MakeLabel(panel, "Label3", 110, 21);
-    c_->Label3->setFont(FormFont(12, true));
+    c_->Label3->setFont(WindowStyle::AboutFont(12, true));
     c_->Label3->setText(
         QString(table.value(msgTesterKind)).replace(QStringLiteral("&&"), QStringLiteral("&")));
     c_->Label3->adjustSize();
@@ -127,7 +116,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     c_->UrlLabel1 = new TUrlLabel(panel);
     c_->UrlLabel1->setObjectName(QStringLiteral("UrlLabel1"));
     c_->UrlLabel1->move(146, 86);
-    c_->UrlLabel1->setFont(FormFont(13, true));
+    c_->UrlLabel1->setFont(WindowStyle::AboutFont(13, true));
     c_->UrlLabel1->SetURLType(utCustom);
     c_->UrlLabel1->SetCustomURLType(QString());
     c_->UrlLabel1->SetURL(QLatin1String(kHomepage));

@@ -1,11 +1,11 @@
 #include "dialogs/form_change_sens.h"
 
 #include "device/tester_link.h"
-#include "dialogs/dialog_font.h"
 #include "dialogs/form_msg.h"
 #include "dialogs/start_folder.h"
 #include "platform/screen_fit.h"
 #include "platform/wait_cursor.h"
+#include "platform/window_style.h"
 #include "settings/sensor_file.h"
 #include "settings/settings_file.h"
 #include "text/cp1252.h"
@@ -41,9 +41,9 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(417, 94);
-    setFont(TahomaBold());
+    setFont(WindowStyle::UiFont());
     QPalette red = palette();
-    red.setColor(QPalette::Window, QColor(226, 26, 0));
+    red.setColor(QPalette::Window, WindowStyle::BrandRed());
     setPalette(red);
     setAutoFillBackground(true);
 
@@ -60,7 +60,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     LabeledEditSensFaktor->setGeometry(10, 28, 371, 25);
     LabeledEditSensFaktor->setReadOnly(true);
     QPalette fp = LabeledEditSensFaktor->palette();
-    fp.setColor(QPalette::Base, QColor(244, 248, 244));
+    fp.setColor(QPalette::Base, WindowStyle::PanelFace());
     LabeledEditSensFaktor->setPalette(fp);
     label_->setBuddy(LabeledEditSensFaktor);
 

@@ -1,9 +1,9 @@
 #include "dialogs/form_company.h"
 
-#include "dialogs/dialog_font.h"
 #include "dialogs/start_folder.h"
 #include "platform/picture_loader.h"
 #include "platform/screen_fit.h"
+#include "platform/window_style.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
 
@@ -35,10 +35,10 @@ TFormCompany::TFormCompany(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(519, 317);
     setWindowOpacity(250.0 / 255.0);
-    setFont(TahomaBold());
+    setFont(WindowStyle::UiFont());
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(226, 26, 0));
-    pal.setColor(QPalette::WindowText, QColor(244, 248, 244));
+    pal.setColor(QPalette::Window, WindowStyle::BrandRed());
+    pal.setColor(QPalette::WindowText, WindowStyle::PanelFace());
     setPalette(pal);
     setAutoFillBackground(true);
 

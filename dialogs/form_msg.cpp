@@ -1,6 +1,6 @@
 #include "dialogs/form_msg.h"
 
-#include "dialogs/dialog_font.h"
+#include "platform/window_style.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -26,7 +26,7 @@ QPixmap NewPicture() {
 
 void DrawGlyph(QPainter& p, const QRectF& r, const QString& glyph, const QColor& color,
                int pixelSize) {
-    p.setFont(TahomaBold(pixelSize));
+    p.setFont(WindowStyle::UiFont(pixelSize));
     p.setPen(color);
     p.drawText(r, Qt::AlignCenter, glyph);
 }
@@ -99,7 +99,7 @@ TFormMsg::TFormMsg(QWidget* parent) : QDialog(parent), c_(new Controls) {
     setFixedSize(300, 140);
     setContentsMargins(5, 5, 5, 5);
     setWindowOpacity(250.0 / 255.0);
-    setFont(TahomaBold());
+    setFont(WindowStyle::UiFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QApplication::palette("QMenu").color(QPalette::Window));
@@ -126,7 +126,7 @@ TFormMsg::TFormMsg(QWidget* parent) : QDialog(parent), c_(new Controls) {
     l->setWordWrap(true);
     l->setTextFormat(Qt::PlainText); // a message is shown as it is, never as markup
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setFont(TahomaBold(15));
+    l->setFont(WindowStyle::UiFont(15));
     l->setAutoFillBackground(true);
     QPalette lp = l->palette();
     lp.setColor(QPalette::Window, palette().color(QPalette::Midlight));

@@ -1,7 +1,7 @@
 #include "dialogs/form_names.h"
 
-#include "dialogs/dialog_font.h"
 #include "platform/screen_fit.h"
+#include "platform/window_style.h"
 #include "platform/window_text.h"
 #include "settings/settings_file.h"
 
@@ -32,16 +32,16 @@ TFormNames::TFormNames(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(353, 299);
     setWindowOpacity(250.0 / 255.0);
-    setFont(TahomaBold());
+    setFont(WindowStyle::UiFont());
     QPalette red = palette();
-    red.setColor(QPalette::Window, QColor(226, 26, 0));
+    red.setColor(QPalette::Window, WindowStyle::BrandRed());
     setPalette(red);
     setAutoFillBackground(true);
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(8, 8, 329, 217);
-    QFont listFont = TahomaBold();
+    QFont listFont = WindowStyle::UiFont();
     listFont.setPointSize(14);
     ListBox1->setFont(listFont);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,8 +1,9 @@
 #include "dialogs/url_label.h"
 
+#include "platform/window_style.h"
+
 #include <QDesktopServices>
 #include <QEnterEvent>
-#include <QFontDatabase>
 #include <QMouseEvent>
 #include <QUrl>
 
@@ -18,9 +19,7 @@ const char* const kPrefixes[] = {"",         "file://", "ftp://", "gopher://", "
 TUrlLabel::TUrlLabel(QWidget* parent)
     : QLabel(parent), activeColor_(Qt::blue), inactiveColor_(QColor(0, 0, 128)) {
     QFont f = font();
-    f.setFamily(QFontDatabase::families().contains(QStringLiteral("Tahoma"))
-                    ? QStringLiteral("Tahoma")
-                    : QStringLiteral("Arial"));
+    f.setFamily(WindowStyle::LinkFamily());
     setFont(f);
     SetFontColor(QColor(0, 0, 128));
     setCursor(Qt::PointingHandCursor);

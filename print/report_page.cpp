@@ -1,5 +1,6 @@
 #include "print/report_page.h"
 
+#include "platform/window_style.h"
 #include "print/pdf_file.h"
 
 #include <QBuffer>
@@ -56,14 +57,7 @@ public:
     }
 
     void SetFont(double points, bool bold) {
-        QFont font(QStringLiteral("Tahoma"));
-        // Tahoma is rarely installed off Windows; its condensed look comes
-        // closest among the faces a Linux desktop usually has.
-        font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                          QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-        font.setStyleHint(QFont::SansSerif);
-        font.setHintingPreference(QFont::PreferNoHinting);
-        font.setBold(bold);
+        QFont font = WindowStyle::PageFont(bold);
         // The font is resolved for the device but drawn through the page
         // scaling (device dpi / 600); this size gives the right points.
         font.setPointSizeF(points * LayoutDpi / deviceDpiY_);

@@ -14,6 +14,7 @@
 #include "platform/screen_fit.h"
 #include "platform/version_info.h"
 #include "platform/wait_cursor.h"
+#include "platform/window_style.h"
 #include "platform/window_text.h"
 #include "print/printed_texts.h"
 
@@ -22,7 +23,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,22 +47,6 @@ constexpr int BorderWidth = 10;
 constexpr int Panel1Height = 63;
 constexpr int Panel2Width = 370;
 constexpr int StatusWidths[4] = {230, 100, 40, 200};
-
-// The form's type face: Tahoma where installed, else the closest sans face.
-QFont FormFont() {
-    static const char* const candidates[] = {"Tahoma", "Verdana", "DejaVu Sans", "Liberation Sans"};
-    const QStringList families = QFontDatabase::families();
-    QString family = QStringLiteral("Tahoma");
-    for (const char* name : candidates) {
-        if (families.contains(QLatin1String(name), Qt::CaseInsensitive)) {
-            family = QLatin1String(name);
-            break;
-        }
-    }
-    QFont font(family, 8);
-    font.setBold(true);
-    return font;
-}
 
 // Panels keep the toolkit's face colour inside the red window, group by
 // group, so that a disabled button's caption keeps its disabled colour.
@@ -94,9 +78,9 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     setMinimumSize(1150, 800);
     setMaximumSize(2100, 1200);
     resize(1150, 800);
-    setFont(FormFont());
+    setFont(WindowStyle::FormFont());
     QPalette red = palette();
-    red.setColor(QPalette::Window, QColor(226, 26, 0));
+    red.setColor(QPalette::Window, WindowStyle::BrandRed());
     setPalette(red);
     setAutoFillBackground(true);
 

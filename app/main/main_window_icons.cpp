@@ -2,6 +2,8 @@
 // drawn by the program itself so that no picture file is needed.
 #include "app/main/main_window_icons.h"
 
+#include "platform/window_style.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,7 +12,7 @@
 namespace {
 
 const QColor Ink(40, 40, 48);
-const QColor Kaldorian(226, 26, 0);
+const QColor Kaldorian = WindowStyle::BrandRed();
 
 // The hand-held tester: a dark body with a display.
 void DrawTester(QPainter& p) {
