@@ -1,18 +1,15 @@
+# The program's ten version strings, from one source: the project version,
+# VRX_COMPANY, VRX_COPYRIGHT and the product texts below.
+#
+# vrx_write_version_strings(<file>) writes the header of constants the Linux
+# build answers from (platform/version_strings.h.in).
+#
 # vrx_add_version_resource(<target> [FILE_DESCRIPTION text] [INTERNAL_NAME name]
 #                          [ORIGINAL_FILENAME name] [COMMENTS text])
-#
-# Puts the ten version strings into <target> as a block in the ELF section
-# ".vrx_version", laid out like a Windows VERSIONINFO tree (translation
-# 0409/04E4). VersionStrings finds the block by reading the program file.
-# Values come from the project: version, VRX_COMPANY and VRX_COPYRIGHT.
+# compiles a VERSIONINFO resource (platform/version.rc.in) into <target> on
+# Windows, where GetFileVersionInfo reads it; elsewhere it does nothing.
 
-function(_vrx_version_literal out value)
-  string(REPLACE "\\" "\\\\" value "${value}")
-  string(REPLACE "\"" "\\\"" value "${value}")
-  set(${out} "${value}" PARENT_SCOPE)
-endfunction()
-
-function(vrx_add_version_resource target)
+function(_vrx_version_values prefix)
   cmake_parse_arguments(V "" "FILE_DESCRIPTION;INTERNAL_NAME;ORIGINAL_FILENAME;COMMENTS" "" ${ARGN})
   if(NOT DEFINED V_FILE_DESCRIPTION)
     set(V_FILE_DESCRIPTION "VRX-310 companion")
@@ -34,28 +31,53 @@ function(vrx_add_version_resource target)
     list(APPEND _parts 0)
     list(LENGTH _parts _n)
   endwhile()
-  list(GET _parts 0 VRX_VR_V0)
-  list(GET _parts 1 VRX_VR_V1)
-  list(GET _parts 2 VRX_VR_V2)
-  list(GET _parts 3 VRX_VR_V3)
-  set(_version "${VRX_VR_V0}.${VRX_VR_V1}.${VRX_VR_V2}.${VRX_VR_V3}")
+  list(GET _parts 0 _v0)
+  list(GET _parts 1 _v1)
+  list(GET _parts 2 _v2)
+  list(GET _parts 3 _v3)
+  set(_version "${_v0}.${_v1}.${_v2}.${_v3}")
 
+  set(${prefix}_V0 ${_v0} PARENT_SCOPE)
+  set(${prefix}_V1 ${_v1} PARENT_SCOPE)
+  set(${prefix}_V2 ${_v2} PARENT_SCOPE)
+  set(${prefix}_V3 ${_v3} PARENT_SCOPE)
+  set(${prefix}_CompanyName "${VRX_COMPANY}" PARENT_SCOPE)
+  set(${prefix}_FileDescription "${V_FILE_DESCRIPTION}" PARENT_SCOPE)
+  set(${prefix}_FileVersion "${_version}" PARENT_SCOPE)
+  set(${prefix}_InternalName "${V_INTERNAL_NAME}" PARENT_SCOPE)
+  set(${prefix}_LegalCopyright "${VRX_COPYRIGHT}" PARENT_SCOPE)
+  set(${prefix}_LegalTrademarks "VRX-310 is a trademark of ${VRX_COMPANY}" PARENT_SCOPE)
+  set(${prefix}_OriginalFilename "${V_ORIGINAL_FILENAME}" PARENT_SCOPE)
+  set(${prefix}_ProductName "VRX-310" PARENT_SCOPE)
+  set(${prefix}_ProductVersion "${_version}" PARENT_SCOPE)
+  set(${prefix}_Comments "${V_COMMENTS}" PARENT_SCOPE)
+  set(${prefix}_KEYS CompanyName FileDescription FileVersion InternalName LegalCopyright
+      LegalTrademarks OriginalFilename ProductName ProductVersion Comments PARENT_SCOPE)
+endfunction()
+
+function(vrx_write_version_strings file)
+  _vrx_version_values(VRX_VR ${ARGN})
+  foreach(_k IN LISTS VRX_VR_KEYS)
+    string(REPLACE "\\" "\\\\" _s "${VRX_VR_${_k}}")
+    string(REPLACE "\"" "\\\"" _s "${_s}")
+    set(VRX_VR_${_k} "${_s}")
+  endforeach()
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/version_strings.h.in ${file} @ONLY)
+endfunction()
+
+function(vrx_add_version_resource target)
+  if(NOT WIN32)
+    return()
+  endif()
+  _vrx_version_values(VRX_VR ${ARGN})
+  # Resource strings double their quotes.
+  foreach(_k IN LISTS VRX_VR_KEYS)
+    string(REPLACE "\\" "\\\\" _s "${VRX_VR_${_k}}")
+    string(REPLACE "\"" "\"\"" _s "${_s}")
+    set(VRX_VR_${_k} "${_s}")
+  endforeach()
   set(VRX_VR_TARGET ${target})
-  _vrx_version_literal(VRX_VR_CompanyName "${VRX_COMPANY}")
-  _vrx_version_literal(VRX_VR_FileDescription "${V_FILE_DESCRIPTION}")
-  _vrx_version_literal(VRX_VR_FileVersion "${_version}")
-  _vrx_version_literal(VRX_VR_InternalName "${V_INTERNAL_NAME}")
-  _vrx_version_literal(VRX_VR_LegalCopyright "${VRX_COPYRIGHT}")
-  _vrx_version_literal(VRX_VR_LegalTrademarks "VRX-310 is a trademark of ${VRX_COMPANY}")
-  _vrx_version_literal(VRX_VR_OriginalFilename "${V_ORIGINAL_FILENAME}")
-  _vrx_version_literal(VRX_VR_ProductName "VRX-310")
-  _vrx_version_literal(VRX_VR_ProductVersion "${_version}")
-  _vrx_version_literal(VRX_VR_Comments "${V_COMMENTS}")
-
-  set(_out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_resource.cpp)
-  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/version_resource.cpp.in ${_out} @ONLY)
+  set(_out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/version.rc.in ${_out} @ONLY)
   target_sources(${target} PRIVATE ${_out})
-  set_source_files_properties(${_out} PROPERTIES
-    INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}
-    SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
 endfunction()

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <string>
 
 struct VersionStrings {
@@ -10,18 +9,15 @@ struct VersionStrings {
     // LegalCopyright, LegalTrademarks, OriginalFilename, ProductName,
     // ProductVersion, Comments.
     static const std::array<const char*, 10> Keys;
+    // Windows-1252 bytes, like the rest of the program's texts.
     std::array<std::string, 10> Strings;
 
     VersionStrings() = default;
     // Reads fileName, or the program's own executable when no file of that
-    // name exists. Missing information leaves strings empty.
+    // name exists. Missing information leaves strings empty. Off Windows
+    // only the program itself has version information.
     explicit VersionStrings(const std::string& fileName);
 };
 
 // Index outside 0..9 gives the "FileVersion" string (index 2).
 std::string GetVersionString(const VersionStrings& strings, int index);
-
-// The lookups of VersionStrings on a version information block already in
-// memory (the content of the ".vrx_version" section); strings are
-// Windows-1252 bytes. Any fault in the block leaves the affected strings empty.
-VersionStrings VersionStringsFromBlock(const unsigned char* data, std::size_t size);

@@ -1,4 +1,0 @@
-// A program file for the version tests; it does nothing.
-int main() {
-    return 0;
-}
