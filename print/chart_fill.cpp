@@ -1,6 +1,6 @@
 #include "print/chart_fill.h"
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 
 #include <cmath>
 #include <string>

@@ -1,6 +1,6 @@
 #include "print/page_data.h"
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "platform/window_text.h"
 #include "print/printed_texts.h"
 #include "settings/settings_file.h"

@@ -2,8 +2,8 @@
 // close query and the message tables.
 #include "app/main/main_window.h"
 
-#include "app/main/bar_chart.h"
 #include "app/main/main_window_icons.h"
+#include "chart/bar_chart.h"
 #include "device/tester_link.h"
 #include "dialogs/form_about.h"
 #include "dialogs/form_change_sens.h"

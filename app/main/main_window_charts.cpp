@@ -1,7 +1,7 @@
 // The chart area: both bar charts, the 24 slot selectors with their number
 // labels, the chart refresh and the layout that keeps them together.
-#include "app/main/bar_chart.h"
 #include "app/main/main_window.h"
+#include "chart/bar_chart.h"
 #include "platform/window_text.h"
 #include "print/chart_fill.h"
 #include "print/printed_texts.h"

@@ -1,7 +1,7 @@
 // The printed report: gathers what the window shows and prints one page.
 #include "app/main/main_window.h"
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "platform/version_info.h"
 #include "platform/window_text.h"
 #include "print/page_data.h"

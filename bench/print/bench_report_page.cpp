@@ -1,7 +1,7 @@
 // Rendering the printed page into a PDF at 600 dpi. The empty page (frames
 // and texts, no charts) is the baseline of the same run; the full page adds
 // the two chart pictures. The PDF size is reported as a counter.
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "print/chart_fill.h"
 #include "print/page_data.h"
 #include "print/printed_texts.h"

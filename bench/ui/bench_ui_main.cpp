@@ -6,9 +6,9 @@
 //    (the program's VRX310_STARTUP_PROBE; run under xvfb-run for a real X
 //    display, otherwise the offscreen platform is measured).
 // Settings, simulator state and request log go to a temporary folder.
-#include "app/main/bar_chart.h"
 #include "app/main/main_window.h"
 #include "app/main/start_up.h"
+#include "chart/bar_chart.h"
 #include "dialogs/form_msg.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // What the main window and vrx310-cli print share: the filling of both
 // chart series and the page's texts in the window's translation context.
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "print/chart_fill.h"
 #include "print/printed_texts.h"
 

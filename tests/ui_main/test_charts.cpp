@@ -1,7 +1,7 @@
 // The chart area of the real main window: refresh, selectors, unit, layout.
 #include "tests/ui_main/main_window_fixture.h"
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -4,8 +4,8 @@
 #include "tests/common/modal_script.h"
 #include "tests/ui_main/main_window_fixture.h"
 
-#include "app/main/bar_chart.h"
 #include "app/main/main_window_icons.h"
+#include "chart/bar_chart.h"
 #include "dialogs/form_change_sens.h"
 #include "dialogs/form_msg.h"
 

@@ -1,7 +1,7 @@
 // Reading and clearing the tester through the real main window.
 #include "tests/ui_main/main_window_fixture.h"
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "dialogs/form_msg.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 // Start-up, device detection, editing the report and the close query.
 #include "tests/ui_main/main_window_fixture.h"
 
-#include "app/main/bar_chart.h"
 #include "app/main/main_window_icons.h"
+#include "chart/bar_chart.h"
 #include "device/tester_link.h"
 #include "dialogs/form_about.h"
 #include "dialogs/form_change_sens.h"

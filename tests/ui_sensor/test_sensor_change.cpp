@@ -4,7 +4,7 @@
 #include "tests/common/modal_script.h"
 #include "tests/ui_main/main_window_fixture.h"
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "device/tester_link.h"
 #include "dialogs/form_change_sens.h"
 #include "dialogs/form_msg.h"

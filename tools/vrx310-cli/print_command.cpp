@@ -6,7 +6,7 @@
 
 #ifdef VRX_CLI_PRINT
 
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 #include "platform/version_info.h"
 #include "platform/window_text.h"
 #include "print/chart_fill.h"

@@ -1,4 +1,4 @@
-#include "app/main/bar_chart.h"
+#include "chart/bar_chart.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
