@@ -52,7 +52,16 @@ long ProcessId() {
 #endif
 }
 
-// Part of the temporary name that differs between two writes of one process.
+// One write call; the caller loops over short writes.
+long long WriteFd(int fd, const char* data, std::size_t size) {
+#ifdef _WIN32
+    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+#else
+    return ::write(fd, data, size);
+#endif
+}
+
+// The piece of the temporary name that differs between two writes of one process.
 std::string UniquePart() {
     static std::atomic<unsigned> counter{0};
     const auto now = static_cast<unsigned long long>(
@@ -363,37 +372,6 @@ bool FileReplacer::Begin(const std::string& target) {
     return true;
 }
 
-bool FileReplacer::Write(const void* data, std::size_t size) {
-    if (fd_ < 0 || failed_) {
-        return Fail(EBADF);
-    }
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        std::size_t chunk = size;
-        const std::int64_t limit = g_writeLimit.load();
-        if (limit >= 0) {
-            const std::int64_t room = limit - g_written.load();
-            if (room <= 0) {
-                return Fail(ENOSPC);
-            }
-            if (static_cast<std::int64_t>(chunk) > room) {
-                chunk = static_cast<std::size_t>(room);
-            }
-        }
-        const ssize_t n = ::write(fd_, p, chunk);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return Fail(n < 0 ? errno : ENOSPC);
-        }
-        g_written += n;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool FileReplacer::Commit() {
     if (fd_ < 0 || failed_) {
         Discard();
@@ -480,34 +458,6 @@ bool FileReplacer::Begin(const std::string& target) {
     return true;
 }
 
-bool FileReplacer::Write(const void* data, std::size_t size) {
-    if (fd_ < 0 || failed_) {
-        return Fail(EBADF);
-    }
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        std::size_t chunk = std::min<std::size_t>(size, 1u << 30);
-        const std::int64_t limit = g_writeLimit.load();
-        if (limit >= 0) {
-            const std::int64_t room = limit - g_written.load();
-            if (room <= 0) {
-                return Fail(ENOSPC);
-            }
-            if (static_cast<std::int64_t>(chunk) > room) {
-                chunk = static_cast<std::size_t>(room);
-            }
-        }
-        const int n = _write(fd_, p, static_cast<unsigned>(chunk));
-        if (n <= 0) {
-            return Fail(n < 0 ? errno : ENOSPC);
-        }
-        g_written += n;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool FileReplacer::Commit() {
     if (fd_ < 0 || failed_ || !Step(WriteStep::DataWritten) || _commit(fd_) != 0) {
         Discard();
@@ -538,6 +488,37 @@ void FileReplacer::Discard() {
 }
 
 #endif
+
+bool FileReplacer::Write(const void* data, std::size_t size) {
+    if (fd_ < 0 || failed_) {
+        return Fail(EBADF);
+    }
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        std::size_t chunk = size;
+        const std::int64_t limit = g_writeLimit.load();
+        if (limit >= 0) {
+            const std::int64_t room = limit - g_written.load();
+            if (room <= 0) {
+                return Fail(ENOSPC);
+            }
+            if (static_cast<std::int64_t>(chunk) > room) {
+                chunk = static_cast<std::size_t>(room);
+            }
+        }
+        const long long n = WriteFd(fd_, p, chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return Fail(n < 0 ? errno : ENOSPC);
+        }
+        g_written += n;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 bool ReplaceFile(const std::string& target, std::string_view content) {
     FileReplacer file;
