@@ -4,6 +4,7 @@
 // as "show" shows them. Every field accessor is read; writing back what was
 // read changes no byte; the shown text holds no control character.
 #include "device/tester_commands.h"
+#include "fuzz/fuzz_support.h"
 #include "report/report_model.h"
 #include "tools/vrx310-cli/report_output.h"
 
@@ -14,15 +15,6 @@
 #include <string>
 
 namespace {
-
-// A failed check names itself, then aborts for libFuzzer to keep the input.
-#define Check(condition) CheckAt((condition), #condition, __LINE__)
-void CheckAt(bool ok, const char* what, int line) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-        std::abort();
-    }
-}
 
 template <typename Block> void Take(Block& block, const std::uint8_t*& data, std::size_t& size) {
     const std::size_t n = std::min<std::size_t>(size, Block::Size);

@@ -2,6 +2,7 @@
 // neither crashes nor hangs; JSON that builds a database dumps to JSON that
 // builds the same database again, and the saved file loads back to it.
 #include "freebase/freebase.h"
+#include "fuzz/fuzz_support.h"
 #include "tools/fbtool/fbtool_json.h"
 
 #include <nlohmann/json.hpp>
@@ -13,24 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string TempPath() {
-    const char* env = std::getenv("TMPDIR");
-    std::string dir = env && *env ? env : "/tmp";
-    if (!(env && *env) && ::access("/dev/shm", W_OK) == 0) {
-        dir = "/dev/shm";
-    }
-    return dir + "/fuzz_fbtool_" + std::to_string(::getpid()) + ".fdb";
-}
-
-// A failed check names itself, then aborts for libFuzzer to keep the input.
-#define Check(condition) CheckAt((condition), #condition, __LINE__)
-void CheckAt(bool ok, const char* what, int line) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-        std::abort();
-    }
-}
 
 // A dump without its version and dates, which differ between databases
 // made at different moments, and without the information text, of which
@@ -69,8 +52,8 @@ bool Build(TFreeBase& db, const std::string& path, const nlohmann::json& doc, in
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
-        std::atexit([] { std::remove(TempPath().c_str()); });
-        return TempPath();
+        std::atexit([] { std::remove(FuzzScratchPath("fuzz_fbtool_", ".fdb").c_str()); });
+        return FuzzScratchPath("fuzz_fbtool_", ".fdb");
     }();
     const nlohmann::json doc = nlohmann::json::parse(data, data + size, nullptr, false);
     if (doc.is_discarded()) {

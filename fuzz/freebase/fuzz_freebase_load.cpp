@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the database reader: whatever the file holds,
 // activation must neither crash, hang, leak nor read out of bounds.
 #include "freebase/freebase.h"
+#include "fuzz/fuzz_support.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,16 +11,6 @@
 #include <vector>
 
 namespace {
-
-// A memory-backed folder when there is one: a disk file per input is slow.
-std::string TempPath() {
-    const char* env = std::getenv("TMPDIR");
-    std::string dir = env && *env ? env : "/tmp";
-    if (!(env && *env) && ::access("/dev/shm", W_OK) == 0) {
-        dir = "/dev/shm";
-    }
-    return dir + "/fuzz_freebase_" + std::to_string(::getpid()) + ".fdb";
-}
 
 // Touches every entry the way a reader of the tree would, without recursion.
 std::size_t Walk(const TFBEntry* root) {
@@ -63,8 +54,8 @@ std::size_t Walk(const TFBEntry* root) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
-        std::atexit([] { std::remove(TempPath().c_str()); });
-        return TempPath();
+        std::atexit([] { std::remove(FuzzScratchPath("fuzz_freebase_", ".fdb").c_str()); });
+        return FuzzScratchPath("fuzz_freebase_", ".fdb");
     }();
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {

@@ -3,6 +3,7 @@
 // export --csv write it. The text must hold no control character but the
 // line ends, the CSV must read back as 13 records of 11 fields, the JSON
 // must parse.
+#include "fuzz/fuzz_support.h"
 #include "report/report_file.h"
 #include "tools/vrx310-cli/report_output.h"
 
@@ -14,24 +15,6 @@
 #include <vector>
 
 namespace {
-
-std::string TempPath() {
-    const char* env = std::getenv("TMPDIR");
-    std::string dir = env && *env ? env : "/tmp";
-    if (!(env && *env) && ::access("/dev/shm", W_OK) == 0) {
-        dir = "/dev/shm";
-    }
-    return dir + "/fuzz_report_" + std::to_string(::getpid()) + ".vrx";
-}
-
-// A failed check names itself, then aborts for libFuzzer to keep the input.
-#define Check(condition) CheckAt((condition), #condition, __LINE__)
-void CheckAt(bool ok, const char* what, int line) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-        std::abort();
-    }
-}
 
 // Records of RFC 4180 CSV with CRLF line ends: the field count of each.
 std::vector<std::size_t> CsvRecords(const std::string& csv) {
@@ -70,8 +53,8 @@ std::vector<std::size_t> CsvRecords(const std::string& csv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
-        std::atexit([] { std::remove(TempPath().c_str()); });
-        return TempPath();
+        std::atexit([] { std::remove(FuzzScratchPath("fuzz_report_", ".vrx").c_str()); });
+        return FuzzScratchPath("fuzz_report_", ".vrx");
     }();
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {

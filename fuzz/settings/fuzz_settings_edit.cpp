@@ -4,6 +4,7 @@
 // settings file on disk as the main window reads and writes it.
 //
 // Input: a short edit script (section, key, value, choices), then the file.
+#include "fuzz/fuzz_support.h"
 #include "settings/profile_text.h"
 #include "settings/settings_file.h"
 
@@ -17,15 +18,6 @@
 #include <vector>
 
 namespace {
-
-std::string TempPath() {
-    const char* env = std::getenv("TMPDIR");
-    std::string dir = env && *env ? env : "/tmp";
-    if (!(env && *env) && ::access("/dev/shm", W_OK) == 0) {
-        dir = "/dev/shm";
-    }
-    return dir + "/fuzz_settings_" + std::to_string(::getpid()) + ".ini";
-}
 
 std::string Lower(std::string s) {
     for (char& c : s) {
@@ -52,15 +44,6 @@ bool PlainValue(const std::string& v) {
 struct Probe {
     std::string Section, Key;
 };
-
-// A failed check names itself, then aborts for libFuzzer to keep the input.
-#define Check(condition) CheckAt((condition), #condition, __LINE__)
-void CheckAt(bool ok, const char* what, int line) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d: %s\n", line, what);
-        std::abort();
-    }
-}
 
 void EditInMemory(const std::string& content, const std::string& section, const std::string& key,
                   const std::string& value, bool remove) {
@@ -146,8 +129,8 @@ void EditOnDisk(const std::string& path, const std::string& content, int x, int 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = [] {
-        std::atexit([] { std::remove(TempPath().c_str()); });
-        return TempPath();
+        std::atexit([] { std::remove(FuzzScratchPath("fuzz_settings_", ".ini").c_str()); });
+        return FuzzScratchPath("fuzz_settings_", ".ini");
     }();
     FuzzedDataProvider in(data, size);
     const std::string section = in.ConsumeRandomLengthString(16);
