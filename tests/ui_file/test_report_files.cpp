@@ -159,17 +159,6 @@ struct WriteLimit {
     ~WriteLimit() { safefile::SetWriteLimitForTesting(-1); }
 };
 
-// Chooses an item in a drop-down list the way a user does: open the list,
-// move to the item, press Enter.
-void ChooseInList(QComboBox* box, int item) {
-    box->showPopup();
-    QAbstractItemView* view = box->view();
-    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-    view->setCurrentIndex(box->model()->index(item, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->window()->isVisible());
-}
-
 MeasurementReport Reopened(const QString& path) {
     MeasurementReport back;
     std::string error;

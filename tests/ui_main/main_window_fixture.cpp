@@ -3,6 +3,7 @@
 #include "app/main/start_up.h"
 #include "dialogs/form_msg.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -147,4 +148,13 @@ PipeWatchdog::~PipeWatchdog() {
     }
     wake_.notify_all();
     thread_.join();
+}
+
+void ChooseInList(QComboBox* box, int item) {
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    view->setCurrentIndex(box->model()->index(item, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->window()->isVisible());
 }

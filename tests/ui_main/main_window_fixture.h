@@ -5,6 +5,7 @@
 
 #include "app/main/main_window.h"
 
+#include <QComboBox>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -95,3 +96,7 @@ private:
 
 // The 24 values of a state file: compression then leakage, -1 for the rest.
 QString StateValues(const QList<int>& compression, const QList<int>& leakage);
+
+// Chooses an item in a drop-down list the way a user does: open the list,
+// move to the item, press Enter.
+void ChooseInList(QComboBox* box, int item);

@@ -10,17 +10,6 @@
 
 namespace {
 
-// Chooses an item in a drop-down list the way a user does: open the list,
-// move to the item, press Enter.
-void ChooseInList(QComboBox* box, int item) {
-    box->showPopup();
-    QAbstractItemView* view = box->view();
-    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
-    view->setCurrentIndex(box->model()->index(item, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->window()->isVisible());
-}
-
 // Horizontal centres of the bars crossing one pixel row of a chart, found
 // by their colour (red well above green and blue).
 QList<double> BarCentres(BarChart* chart, int row) {
