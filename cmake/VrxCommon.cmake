@@ -70,8 +70,25 @@ set(VRX_PRIVATE_LIBDIR lib/vrx310)
 # build tree's path with empty entries, and the loader reads an empty entry as
 # the current folder, where anybody may have put a libAtUsbHid.so or libz.so.1.
 function(vrx_install_runpath target)
+  if(WIN32)
+    return() # Windows looks beside the program first
+  endif()
   set_target_properties(${target} PROPERTIES
     INSTALL_RPATH "$ORIGIN/../${VRX_PRIVATE_LIBDIR}"
     BUILD_WITH_INSTALL_RPATH ON)
   target_link_options(${target} PRIVATE "LINKER:--enable-new-dtags")
 endfunction()
+
+# A test that cannot mean anything on this platform is kept in the list as
+# skipped, with the reason in its output.
+function(vrx_skip_test name reason)
+  add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "SKIPPED on ${CMAKE_SYSTEM_NAME}: ${reason}")
+  set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED on ")
+endfunction()
+
+# Paths compiled into test programs: under Wine the build machine's "/" is
+# drive Z:.
+set(VRX_TEST_PATH_PREFIX "")
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  set(VRX_TEST_PATH_PREFIX "Z:")
+endif()

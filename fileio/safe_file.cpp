@@ -520,6 +520,34 @@ bool FileReplacer::Write(const void* data, std::size_t size) {
     return true;
 }
 
+#ifndef _WIN32
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::int64_t FileSize(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+bool CreateEmptyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+#endif
+
 bool ReplaceFile(const std::string& target, std::string_view content) {
     FileReplacer file;
     return file.Begin(target) && file.Write(content.data(), content.size()) && file.Commit();

@@ -6,6 +6,10 @@
 // checked, flushed with the folder, renamed over the target. On any failure
 // the old file is untouched and no temporary file stays behind.
 #pragma once
+//
+// Paths are byte strings: on Windows UTF-8, where a string that is not
+// UTF-8 is taken in the ANSI code page (Windows-1252 names from older
+// callers), and every call goes through the wide-character API.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +17,11 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// <windows.h> makes ReplaceFile a macro for its own ReplaceFileA/W.
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
 
 namespace safefile {
 
@@ -77,6 +86,22 @@ private:
     unsigned mode_ = 0;
     bool keepMode_ = false;
 };
+
+// Small operations on the same paths, for callers that must not go around
+// this layer: true when anything (file, folder, pipe) is there; the size of
+// a file or -1; a missing file created empty, an existing one never
+// truncated, a pipe never waited on; a file (not a folder) removed.
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+std::int64_t FileSize(const std::string& path);
+bool CreateEmptyFile(const std::string& path);
+bool RemoveFile(const std::string& path);
+
+#ifdef _WIN32
+// UTF-8 (else the ANSI code page) to UTF-16 and back, for the wide API.
+std::wstring WidePath(const std::string& path);
+std::string Utf8FromWide(const std::wstring& text);
+#endif
 
 // Begin, Write(content), Commit in one.
 bool ReplaceFile(const std::string& target, std::string_view content);

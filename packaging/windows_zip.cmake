@@ -1,0 +1,18 @@
+# vrx310-windows-tools-VERSION.zip in the build folder (target windows_zip):
+# fbtool.exe, vrx310-cli.exe, the simulator AtUsbHid.dll in sim/ (so it is
+# taken only on purpose, never in place of the real tester's library) and a
+# short read-me.
+set(_stage ${CMAKE_CURRENT_BINARY_DIR}/zip/vrx310-windows-tools)
+set(_zip ${CMAKE_BINARY_DIR}/vrx310-windows-tools-${PROJECT_VERSION}.zip)
+add_custom_command(OUTPUT ${_zip}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${_stage}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_stage}/sim
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fbtool> $<TARGET_FILE:vrx310-cli> ${_stage}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:atusbhid_sim> ${_stage}/sim
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/windows-tools.txt ${_stage}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${_zip}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_CURRENT_BINARY_DIR}/zip
+          ${CMAKE_COMMAND} -E tar cf ${_zip} --format=zip vrx310-windows-tools
+  DEPENDS fbtool vrx310-cli atusbhid_sim ${CMAKE_CURRENT_SOURCE_DIR}/windows-tools.txt
+  VERBATIM)
+add_custom_target(windows_zip DEPENDS ${_zip})
