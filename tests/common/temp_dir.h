@@ -6,15 +6,28 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        // No mkdtemp: a random name, created only when not there yet.
+        std::random_device random;
+        std::error_code ec;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path(ec) / ("vrx-test-" + std::to_string(random()));
+            if (!ec && std::filesystem::create_directory(candidate, ec) && !ec)
+                path_ = candidate;
+        }
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "vrx-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr)
             path_ = pattern;
+#endif
     }
     ~TempDir() {
         std::error_code ec;
@@ -25,10 +38,18 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     // False when no folder could be made; a test asserts this first.
-    bool Valid() const { return !path_.empty(); }
-    const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    std::string operator/(const std::string& name) const { return File(name); }
+    bool Valid() const {
+        return !path_.empty();
+    }
+    const std::filesystem::path& Path() const {
+        return path_;
+    }
+    std::string File(const std::string& name) const {
+        return (path_ / name).string();
+    }
+    std::string operator/(const std::string& name) const {
+        return File(name);
+    }
 
 private:
     std::filesystem::path path_;
