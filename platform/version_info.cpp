@@ -3,9 +3,11 @@
 #include <cstddef>
 
 #ifdef _WIN32
+#include <windows.h>
+
+#include "fileio/safe_file.h"
 #include <cstdio>
 #include <vector>
-#include <windows.h>
 #else
 #include "platform/version_strings.h"
 #include "text/cp1252.h"
@@ -38,19 +40,22 @@ std::string Hex4(unsigned v) {
 } // namespace
 
 VersionStrings::VersionStrings(const std::string& fileName) {
-    std::string name = fileName;
-    if (name.empty() || GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        char own[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, own, MAX_PATH);
-        name = own;
+    // The file name goes through the wide API (any folder name works); the
+    // strings come back in the ANSI code page, Windows-1252 here.
+    std::wstring name = fileName.empty() ? std::wstring() : safefile::WidePath(fileName);
+    if (name.empty() || GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::vector<wchar_t> own(32768);
+        const DWORD length =
+            GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
+        name.assign(own.data(), length);
     }
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(name.c_str(), &handle);
+    const DWORD size = GetFileVersionInfoSizeW(name.c_str(), &handle);
     if (size == 0) {
         return;
     }
     std::vector<unsigned char> buffer(size);
-    if (!GetFileVersionInfoA(name.c_str(), 0, size, buffer.data())) {
+    if (!GetFileVersionInfoW(name.c_str(), 0, size, buffer.data())) {
         return;
     }
     void* value = nullptr;
