@@ -26,19 +26,19 @@ std::uint8_t pendingCommand = 0;
 // One line per report written: the bytes up to the end of the payload, in
 // hex; a write the tester did not take is marked.
 void LogReport(const unsigned char* report, bool delivered) {
-    const char* path = std::getenv("VRX310_SIM_LOG");
-    if (path == nullptr || *path == '\0')
-        return;
-    std::FILE* f = std::fopen(path, "a");
-    if (f == nullptr)
+    if (vrxsim::LogPath().empty())
         return;
     int length = 2 + report[1];
     if (length > ATUSBHID_REPORT_SIZE)
         length = ATUSBHID_REPORT_SIZE;
-    for (int i = 0; i < length; ++i)
-        std::fprintf(f, i == 0 ? "%02X" : " %02X", report[i]);
-    std::fputs(delivered ? "\n" : " (not delivered)\n", f);
-    std::fclose(f);
+    std::string line;
+    char hex[4];
+    for (int i = 0; i < length; ++i) {
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", report[i]);
+        line += hex;
+    }
+    line += delivered ? "\n" : " (not delivered)\n";
+    vrxsim::AppendToLog(line);
 }
 
 void SetReply(std::uint8_t command, int length, const std::uint8_t* payload, bool wrongLength) {

@@ -30,8 +30,13 @@ State ParseState(const std::string& text);
 std::string FormatState(const State& state);
 
 // VRX310_SIM_STATE, else $XDG_RUNTIME_DIR/vrx310-sim.state, else
-// /tmp/vrx310-sim-<uid>.state.
+// /tmp/vrx310-sim-<uid>.state; on Windows VRX310_SIM_STATE, else
+// vrx310-sim.state in the user's temporary folder. UTF-8 on Windows.
 std::string StatePath();
+// VRX310_SIM_LOG, or "" when requests are not logged.
+std::string LogPath();
+// Appends `line` to the request log, if there is one.
+void AppendToLog(const std::string& line);
 // A missing or unreadable file gives the defaults.
 State LoadState(const std::string& path);
 // Temporary file beside the target, flushed, renamed over it.
