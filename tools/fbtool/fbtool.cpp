@@ -9,6 +9,7 @@
 // code (0-255), so any byte survives the trip.
 #include "fileio/safe_file.h"
 #include "freebase/freebase.h"
+#include "tools/common/tool_console.h"
 #include "tools/fbtool/fbtool_json.h"
 
 #include <nlohmann/json.hpp>
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -207,23 +209,55 @@ class WorkFolder {
 public:
     WorkFolder() {
         std::error_code ec;
-        std::string pattern = (std::filesystem::temp_directory_path(ec) / "fbtool-XXXXXX").string();
-        if (!ec && ::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec) {
+            error_ = ec.message();
+            return;
         }
+#ifdef _WIN32
+        // No mkdtemp: a random name, taken only when nobody has it yet.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path candidate = base / ("fbtool-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, ec)) {
+                folder_ = candidate;
+                path_ = safefile::Utf8FromWide(candidate.wstring());
+            } else if (ec) {
+                break;
+            }
+        }
+        if (path_.empty())
+            error_ = ec ? ec.message() : "no free name";
+#else
+        std::string pattern = (base / "fbtool-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            folder_ = pattern;
+            path_ = pattern;
+        } else {
+            error_ = std::strerror(errno);
+        }
+#endif
     }
     ~WorkFolder() {
         std::error_code ec;
         if (!path_.empty()) {
-            std::filesystem::remove_all(path_, ec);
+            std::filesystem::remove_all(folder_, ec);
         }
     }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& Path() const { return path_; }
+    // UTF-8 on Windows, like every path the tool hands on.
+    const std::string& Path() const {
+        return path_;
+    }
+    const std::string& Error() const {
+        return error_;
+    }
 
 private:
+    std::filesystem::path folder_;
     std::string path_;
+    std::string error_;
 };
 
 int Build(const std::string& jsonPath, const std::string& outPath, int versionOption) {
@@ -243,7 +277,7 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
     // in one step, so an old OUT survives any failure.
     const WorkFolder work;
     if (work.Path().empty()) {
-        std::cerr << "fbtool: cannot make a temporary folder: " << std::strerror(errno) << "\n";
+        std::cerr << "fbtool: cannot make a temporary folder: " << work.Error() << "\n";
         return ExitFailed;
     }
     const std::string workFile = work.Path() + "/build.fdb";
@@ -279,7 +313,8 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    toolconsole::UseBinaryOutput();
+    const std::vector<std::string> args = toolconsole::Arguments(argc, argv);
     if (args.empty()) {
         return Usage("no command");
     }

@@ -1,10 +1,15 @@
 // vrx310-cli: the VRX-310 companion's core from the command line.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "tools/common/tool_console.h"
 #include "tools/vrx310-cli/commands.h"
 #include "tools/vrx310-cli/print_command.h"
 #include "tools/vrx310-cli/report_commands.h"
 
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 // The project's version, given by the build.
 #ifndef VRX310_VERSION
@@ -27,12 +32,12 @@ const CliCommand Commands[] = {
      "write the printed report page of a report file as a one-page A4 PDF", RunPrint},
 };
 
-bool IsHelp(const char* arg) {
-    return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
 }
 
-bool IsVersion(const char* arg) {
-    return std::strcmp(arg, "--version") == 0;
+bool IsVersion(const std::string& arg) {
+    return arg == "--version";
 }
 
 void PrintVersion() {
@@ -52,34 +57,41 @@ void PrintUsage(bool toStdout) {
 }
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+#ifdef _WIN32
+    // The tester's library by its bare name: beside the program, in the
+    // system folders or on PATH, never from whatever folder we run in.
+    ::SetDllDirectoryW(L"");
+#endif
+    toolconsole::UseBinaryOutput();
+    const CommandArgs args = toolconsole::Arguments(argc, argv);
+    if (args.empty()) {
         PrintUsage(false);
         return exitUsage;
     }
-    if (IsHelp(argv[1])) {
+    if (IsHelp(args[0])) {
         PrintUsage(true);
         return exitOk;
     }
-    if (IsVersion(argv[1])) {
+    if (IsVersion(args[0])) {
         PrintVersion();
         return exitOk;
     }
     for (const CliCommand& c : Commands) {
-        if (std::strcmp(argv[1], c.Name) != 0)
+        if (args[0] != c.Name)
             continue;
         // Only as the command's sole argument: elsewhere they could be a
         // car or operator text.
-        if (argc == 3 && IsHelp(argv[2])) {
+        if (args.size() == 2 && IsHelp(args[1])) {
             std::printf("usage: vrx310-cli %s %s\n  %s\n", c.Name, c.Usage, c.Summary);
             return exitOk;
         }
-        if (argc == 3 && IsVersion(argv[2])) {
+        if (args.size() == 2 && IsVersion(args[1])) {
             PrintVersion();
             return exitOk;
         }
-        return c.Run(CommandArgs(argv + 2, argv + argc));
+        return c.Run(CommandArgs(args.begin() + 1, args.end()));
     }
-    std::fprintf(stderr, "vrx310-cli: unknown command '%s'\n", argv[1]);
+    std::fprintf(stderr, "vrx310-cli: unknown command '%s'\n", args[0].c_str());
     PrintUsage(false);
     return exitUsage;
 }

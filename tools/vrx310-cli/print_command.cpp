@@ -142,7 +142,9 @@ int RunPrint(const CommandArgs& args) {
 #else
 
 int RunPrint(const CommandArgs&) {
-    CliError("print: this vrx310-cli was built without the printed page.");
+    // The page is drawn by the window program's printing, which this build
+    // (no windows, or Windows) leaves out.
+    CliError("print is not available in this build: it needs the window program's printing.");
     return exitFailure;
 }
 

@@ -8,9 +8,6 @@
 #include "tools/vrx310-cli/report_output.h"
 #include "tools/vrx310-cli/tester_reading.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 struct ReadOutOptions {
@@ -82,8 +79,8 @@ int ReadToFile(const ReadOutOptions& options) {
     if (!ReadTesterMeasures(link, block))
         return exitFailure;
 
-    std::error_code ec;
-    const DateFormats formats = ChooseLanguage(std::filesystem::current_path(ec).string()).Formats;
+    // The current folder as ".", which needs no conversion of its name.
+    const DateFormats formats = ChooseLanguage(".").Formats;
     MeasurementReport report;
     report.TakeReading(block, FormatReportDateTime(LocalNow(), formats));
     report.CarID = options.Car;

@@ -2,10 +2,16 @@
 
 #include "tools/vrx310-cli/report_output.h"
 
+#ifdef _WIN32
+#define LIBRARY_FILE "AtUsbHid.dll"
+#else
+#define LIBRARY_FILE "libAtUsbHid.so"
+#endif
+
 bool ReadTesterMeasures(TesterLink& link, MeasurementBlock& block) {
     if (!link.Open()) {
         if (link.LastError() == TesterLink::errLibraryLoad)
-            CliError("the HID library AtUsbHid (libAtUsbHid.so) was not found.");
+            CliError("the HID library AtUsbHid (" LIBRARY_FILE ") was not found.");
         CliError("No VRX-310 device connected!");
         return false;
     }
