@@ -1,30 +1,31 @@
+// <windows.h> before the header, which takes back its ReplaceFile macro.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "fileio/safe_file.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
-#include <filesystem>
 #include <limits>
 #include <mutex>
-#include <system_error>
 
+#ifndef _WIN32
+#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#include <windows.h>
-#else
-#include <dirent.h>
-#include <signal.h>
+#include <system_error>
 #include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
+#endif
 
 namespace safefile {
 
@@ -46,18 +47,9 @@ bool Step(WriteStep step) {
 
 long ProcessId() {
 #ifdef _WIN32
-    return static_cast<long>(_getpid());
+    return static_cast<long>(GetCurrentProcessId());
 #else
     return static_cast<long>(::getpid());
-#endif
-}
-
-// One write call; the caller loops over short writes.
-long long WriteFd(int fd, const char* data, std::size_t size) {
-#ifdef _WIN32
-    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
-#else
-    return ::write(fd, data, size);
 #endif
 }
 
@@ -76,12 +68,41 @@ std::string UniquePart() {
     return s;
 }
 
+enum class Leftover { No, Old, OfProcess };
+
+// What follows "NAME." in a folder entry: "fbtmp" of the old writer, or
+// "<pid>.tmp" / "<pid>.<unique>.tmp" of a process that may still run.
+Leftover LeftoverKind(const std::string& rest, unsigned long long& pid) {
+    if (rest == "fbtmp") {
+        return Leftover::Old;
+    }
+    if (rest.size() <= 4 || rest.compare(rest.size() - 4, 4, ".tmp") != 0) {
+        return Leftover::No;
+    }
+    const std::string mid = rest.substr(0, rest.size() - 4);
+    const auto dot = mid.find('.');
+    const std::string pidText = mid.substr(0, dot);
+    const bool digits = !pidText.empty() && pidText.size() < 12 &&
+                        pidText.find_first_not_of("0123456789") == std::string::npos;
+    const bool uniqueOk =
+        dot == std::string::npos ||
+        (mid.size() - dot - 1 == 6 && mid.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz",
+                                                            dot + 1) == std::string::npos);
+    if (!digits || !uniqueOk) {
+        return Leftover::No;
+    }
+    pid = std::stoull(pidText);
+    return Leftover::OfProcess;
+}
+
+#ifndef _WIN32
+
+using Native = int;
+
 std::string FolderOf(const std::string& path) {
     const fs::path parent = fs::path(path).parent_path();
     return parent.empty() ? std::string(".") : parent.string();
 }
-
-#ifndef _WIN32
 
 int OpenNoBlock(const std::string& path) {
     // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
@@ -145,22 +166,10 @@ void RemoveLeftovers(const std::string& target) {
         if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) {
             continue;
         }
-        const std::string rest = entry.substr(prefix.size());
-        bool remove = false;
-        if (rest == "fbtmp") {
-            remove = true;
-        } else if (rest.size() > 4 && rest.compare(rest.size() - 4, 4, ".tmp") == 0) {
-            const std::string mid = rest.substr(0, rest.size() - 4);
-            const auto dot = mid.find('.');
-            const std::string pidText = mid.substr(0, dot);
-            const bool digits = !pidText.empty() && pidText.size() < 12 &&
-                                pidText.find_first_not_of("0123456789") == std::string::npos;
-            const bool uniqueOk = dot == std::string::npos ||
-                                  (mid.size() - dot - 1 == 6 &&
-                                   mid.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz",
-                                                         dot + 1) == std::string::npos);
-            remove = digits && uniqueOk && ProcessIsGone(std::stol(pidText));
-        }
+        unsigned long long pid = 0;
+        const Leftover kind = LeftoverKind(entry.substr(prefix.size()), pid);
+        const bool remove = kind == Leftover::Old ||
+                            (kind == Leftover::OfProcess && ProcessIsGone(static_cast<long>(pid)));
         if (!remove) {
             continue;
         }
@@ -182,17 +191,12 @@ void SyncFolder(const std::string& path) {
     }
 }
 
-#endif
-
-template <typename Buffer>
-ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes) {
-    out.clear();
-#ifdef _WIN32
-    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int fd = OpenNoBlock(path);
-#endif
-    if (fd < 0) {
+// Opens for reading and checks type and size on the open file; `file` is
+// open only when Ok.
+ReadStatus OpenChecked(const std::string& path, std::uint64_t maxBytes, int& file,
+                       std::uint64_t& size) {
+    file = OpenNoBlock(path);
+    if (file < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return ReadStatus::Missing;
         }
@@ -202,67 +206,273 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
     }
     struct stat st {};
     ReadStatus status = ReadStatus::Ok;
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(file, &st) != 0) {
         status = ReadStatus::Failed;
     } else if ((st.st_mode & S_IFMT) != S_IFREG) {
         status = ReadStatus::NotRegular;
     } else if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > maxBytes) {
         status = ReadStatus::TooLarge;
     }
-    if (status == ReadStatus::Ok) {
-        try {
-            out.resize(static_cast<std::size_t>(st.st_size));
-            std::size_t got = 0;
-            for (;;) {
-                if (got == out.size()) {
-                    // The file may have grown since fstat: read one byte
-                    // more to tell, within the limit.
-                    if (out.size() >= maxBytes) {
-                        char probe;
-#ifdef _WIN32
-                        const int n = _read(fd, &probe, 1);
-#else
-                        const ssize_t n = ::read(fd, &probe, 1);
-#endif
-                        if (n > 0) {
-                            status = ReadStatus::TooLarge;
-                        } else if (n < 0) {
-                            status = ReadStatus::Failed;
-                        }
-                        break;
-                    }
-                    out.resize(std::min<std::uint64_t>(maxBytes, out.size() + 65536));
-                }
-#ifdef _WIN32
-                const long long n =
-                    _read(fd, reinterpret_cast<char*>(&out[0]) + got,
-                          static_cast<unsigned>(std::min<std::size_t>(out.size() - got, 1u << 30)));
-#else
-                const ssize_t n =
-                    ::read(fd, reinterpret_cast<char*>(&out[0]) + got, out.size() - got);
-#endif
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n < 0) {
-                    status = ReadStatus::Failed;
-                    break;
-                }
-                if (n == 0) {
-                    out.resize(got); // shrank while reading: what is there
-                    break;
-                }
-                got += static_cast<std::size_t>(n);
-            }
-        } catch (const std::bad_alloc&) {
-            status = ReadStatus::Failed;
+    if (status != ReadStatus::Ok) {
+        ::close(file);
+        file = -1;
+        return status;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return status;
+}
+
+// One read or write call; the callers loop over short ones and EINTR.
+long long ReadOnce(int file, char* data, std::size_t size) {
+    return ::read(file, data, size);
+}
+
+long long WriteOnce(int file, const char* data, std::size_t size) {
+    return ::write(file, data, size);
+}
+
+void CloseNative(int file) {
+    ::close(file);
+}
+
+#else // _WIN32
+
+using Native = HANDLE;
+
+int ErrnoFrom(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_INVALID_NAME:
+        return EINVAL;
+    default:
+        return EIO;
+    }
+}
+
+// Where the name starts: after the last '\', '/' or the drive's ':'.
+std::size_t NameStart(const std::wstring& path) {
+    const std::size_t sep = path.find_last_of(L"/\\:");
+    return sep == std::wstring::npos ? 0 : sep + 1;
+}
+
+// Opens for reading (`access`) and checks type and size on the open file;
+// `file` is open only when Ok. Others may go on reading, writing and
+// deleting: a reader never stands in the way of a save.
+ReadStatus OpenChecked(const std::string& path, std::uint64_t maxBytes, HANDLE& file,
+                       std::uint64_t& size, DWORD access = GENERIC_READ) {
+    const std::wstring wide = WidePath(path);
+    file = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return ReadStatus::Missing;
+        }
+        // A folder does not open as a file; a pipe may have no free
+        // instance; "CON" without a console gives ERROR_INVALID_HANDLE.
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        const bool folder =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return (folder || error == ERROR_PIPE_BUSY || error == ERROR_INVALID_HANDLE)
+                   ? ReadStatus::NotRegular
+                   : ReadStatus::Failed;
+    }
+    // A pipe, "NUL" or "CON" opens like a file: only a disk file is read.
+    BY_HANDLE_FILE_INFORMATION info{};
+    ReadStatus status = ReadStatus::Ok;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        status = ReadStatus::NotRegular;
+    } else if (!GetFileInformationByHandle(file, &info)) {
+        status = ReadStatus::Failed;
+    } else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        status = ReadStatus::NotRegular;
+    } else {
+        size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        if (size > maxBytes) {
+            status = ReadStatus::TooLarge;
         }
     }
-#ifdef _WIN32
-    _close(fd);
-#else
-    ::close(fd);
+    if (status != ReadStatus::Ok) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return status;
+}
+
+// One read or write call; errno is set on failure, never to EINTR.
+long long ReadOnce(HANDLE file, char* data, std::size_t size) {
+    DWORD got = 0;
+    if (!ReadFile(file, data, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &got,
+                  nullptr)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_HANDLE_EOF) {
+            return 0;
+        }
+        errno = ErrnoFrom(error);
+        return -1;
+    }
+    return static_cast<long long>(got);
+}
+
+long long WriteOnce(HANDLE file, const char* data, std::size_t size) {
+    DWORD put = 0;
+    if (!WriteFile(file, data, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &put,
+                   nullptr)) {
+        errno = ErrnoFrom(GetLastError());
+        return -1;
+    }
+    return static_cast<long long>(put);
+}
+
+void CloseNative(HANDLE file) {
+    CloseHandle(file);
+}
+
+bool ProcessIsGone(unsigned long long pid) {
+    if (pid == 0 || pid > 0xFFFFFFFFu) {
+        return false;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process) {
+        // Access denied: it runs, as another user.
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    }
+    DWORD code = 0;
+    const bool gone = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+    CloseHandle(process);
+    return gone;
+}
+
+// Leftovers of earlier writes of this target by processes that no longer
+// run, as on every platform. Names compare without case, as Windows does.
+void RemoveLeftovers(const std::wstring& target) {
+    const std::size_t nameStart = NameStart(target);
+    const std::wstring folder = target.substr(0, nameStart);
+    const std::wstring prefix = target.substr(nameStart) + L".";
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + prefix + L"*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::wstring name = entry.cFileName;
+        // The pattern matches short 8.3 names too: only the long name counts.
+        // Only plain files: a folder or link of that name is not ours.
+        if (name.size() <= prefix.size() ||
+            CompareStringOrdinal(name.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                 static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL ||
+            (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+            continue;
+        }
+        unsigned long long pid = 0;
+        const Leftover kind = LeftoverKind(Utf8FromWide(name.substr(prefix.size())), pid);
+        if (kind == Leftover::Old || (kind == Leftover::OfProcess && ProcessIsGone(pid))) {
+            DeleteFileW((folder + name).c_str());
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+}
+
+// Puts the finished temporary file in the target's place: ReplaceFileW
+// keeps the target's attributes and security (as the mode is kept
+// elsewhere), a new target is moved into place. A target another program
+// holds open for a moment (a virus scanner, a second save) is tried again
+// for a while. Returns ERROR_SUCCESS or the error.
+DWORD MoveIntoPlace(const std::wstring& temp, const std::wstring& target) {
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                             nullptr, nullptr)) {
+                return ERROR_SUCCESS;
+            }
+        } else if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return ERROR_SUCCESS;
+        }
+        error = GetLastError();
+        if (GetFileAttributesW(temp.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return error == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : error;
+        }
+        // ReplaceFileW can fail after the old file went away, with ours still
+        // whole under its own name: the next round moves it into place.
+        const bool targetGone = GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES;
+        const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                          error == ERROR_ACCESS_DENIED ||
+                          error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+                          error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+        if (!targetGone && !busy) {
+            return error;
+        }
+        Sleep(attempt < 10 ? 1 : 20);
+    }
+    return error;
+}
+
 #endif
+
+template <typename Buffer>
+ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes) {
+    out.clear();
+    Native file;
+    std::uint64_t size = 0;
+    ReadStatus status = OpenChecked(path, maxBytes, file, size);
+    if (status != ReadStatus::Ok) {
+        return status;
+    }
+    try {
+        out.resize(static_cast<std::size_t>(size));
+        std::size_t got = 0;
+        for (;;) {
+            if (got == out.size()) {
+                // The file may have grown since it was checked: read one
+                // byte more to tell, within the limit.
+                if (out.size() >= maxBytes) {
+                    char probe;
+                    const long long n = ReadOnce(file, &probe, 1);
+                    if (n > 0) {
+                        status = ReadStatus::TooLarge;
+                    } else if (n < 0) {
+                        status = ReadStatus::Failed;
+                    }
+                    break;
+                }
+                out.resize(std::min<std::uint64_t>(maxBytes, out.size() + 65536));
+            }
+            const long long n =
+                ReadOnce(file, reinterpret_cast<char*>(&out[0]) + got, out.size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                status = ReadStatus::Failed;
+                break;
+            }
+            if (n == 0) {
+                out.resize(got); // shrank while reading: what is there
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+    } catch (const std::bad_alloc&) {
+        status = ReadStatus::Failed;
+    }
+    CloseNative(file);
     if (status != ReadStatus::Ok) {
         out.clear();
     }
@@ -270,6 +480,8 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
 }
 
 } // namespace
+
+#ifndef _WIN32
 
 ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes, std::uint64_t* size) {
     struct stat st {};
@@ -287,6 +499,24 @@ ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes, std
     }
     return ReadStatus::Ok;
 }
+
+#else
+
+ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes, std::uint64_t* size) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::uint64_t bytes = 0;
+    // Attributes only: like stat, no read permission is needed.
+    const ReadStatus status = OpenChecked(path, maxBytes, file, bytes, FILE_READ_ATTRIBUTES);
+    if (status == ReadStatus::Ok) {
+        CloseHandle(file);
+        if (size) {
+            *size = bytes;
+        }
+    }
+    return status;
+}
+
+#endif
 
 ReadStatus ReadRegularFile(const std::string& path, std::string& out, std::uint64_t maxBytes) {
     return ReadInto(path, out, maxBytes);
@@ -428,27 +658,53 @@ bool FileReplacer::Begin(const std::string& target) {
     if (target.empty()) {
         return Fail(ENOENT);
     }
+    // A link is not followed here: Windows itself decides what replacing
+    // one does.
     target_ = target;
-    const DWORD attributes = GetFileAttributesA(target_.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            return Fail(EISDIR);
-        }
-        if (attributes & FILE_ATTRIBUTE_READONLY) {
+    const std::wstring wide = WidePath(target_);
+    keepMode_ = false;
+    HANDLE probe = INVALID_HANDLE_VALUE;
+    std::uint64_t size = 0;
+    switch (OpenChecked(target_, std::numeric_limits<std::uint64_t>::max(), probe, size,
+                        FILE_READ_ATTRIBUTES)) {
+    case ReadStatus::Ok:
+        CloseHandle(probe);
+        // The read-only attribute is the user's "do not change", as mode
+        // 0444 is elsewhere.
+        if (const DWORD attributes = GetFileAttributesW(wide.c_str());
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
             return Fail(EACCES);
+        } else if (attributes != INVALID_FILE_ATTRIBUTES) {
+            // Given to the new file from the start: not every ReplaceFileW
+            // carries them over.
+            keepMode_ = true;
+            mode_ = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
         }
+        break;
+    case ReadStatus::Missing:
+        break;
+    case ReadStatus::NotRegular:
+        return Fail(IsFolder(target_) ? EISDIR : EINVAL);
+    default:
+        return Fail(EACCES);
     }
+
+    RemoveLeftovers(wide);
     const long pid = ProcessId();
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    for (int attempt = 0; attempt < 100 && !handle_; ++attempt) {
         const std::string temp = TempNameFor(target_, pid, UniquePart());
-        fd_ = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd_ >= 0) {
+        HANDLE file =
+            CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                        keepMode_ && mode_ ? mode_ : FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            handle_ = file;
             temp_ = temp;
-        } else if (errno != EEXIST) {
-            return Fail(errno);
+        } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+            return Fail(ErrnoFrom(GetLastError()));
         }
     }
-    if (fd_ < 0) {
+    if (!handle_) {
         return Fail(EEXIST);
     }
     if (!Step(WriteStep::TempCreated)) {
@@ -459,17 +715,34 @@ bool FileReplacer::Begin(const std::string& target) {
 }
 
 bool FileReplacer::Commit() {
-    if (fd_ < 0 || failed_ || !Step(WriteStep::DataWritten) || _commit(fd_) != 0) {
+    if (!handle_ || failed_) {
+        Discard();
+        return Fail(EBADF);
+    }
+    if (!Step(WriteStep::DataWritten)) {
         Discard();
         return Fail(EIO);
     }
-    const int fd = fd_;
-    fd_ = -1;
-    if (_close(fd) != 0 || !Step(WriteStep::TempSynced) ||
-        !MoveFileExA(temp_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!FlushFileBuffers(handle_)) {
+        const int err = ErrnoFrom(GetLastError());
+        Discard();
+        return Fail(err);
+    }
+    HANDLE file = handle_;
+    handle_ = nullptr;
+    if (!CloseHandle(file)) {
+        const int err = ErrnoFrom(GetLastError());
+        Discard();
+        return Fail(err);
+    }
+    if (!Step(WriteStep::TempSynced)) {
         Discard();
         return Fail(EIO);
+    }
+    const DWORD error = MoveIntoPlace(WidePath(temp_), WidePath(target_));
+    if (error != ERROR_SUCCESS) {
+        Discard();
+        return Fail(ErrnoFrom(error));
     }
     temp_.clear();
     Step(WriteStep::Renamed);
@@ -477,12 +750,12 @@ bool FileReplacer::Commit() {
 }
 
 void FileReplacer::Discard() {
-    if (fd_ >= 0) {
-        _close(fd_);
-        fd_ = -1;
+    if (handle_) {
+        CloseHandle(handle_);
+        handle_ = nullptr;
     }
     if (!temp_.empty()) {
-        DeleteFileA(temp_.c_str());
+        DeleteFileW(WidePath(temp_).c_str());
         temp_.clear();
     }
 }
@@ -490,7 +763,13 @@ void FileReplacer::Discard() {
 #endif
 
 bool FileReplacer::Write(const void* data, std::size_t size) {
-    if (fd_ < 0 || failed_) {
+#ifdef _WIN32
+    const Native file = handle_;
+    if (!file || failed_) {
+#else
+    const Native file = fd_;
+    if (file < 0 || failed_) {
+#endif
         return Fail(EBADF);
     }
     const auto* p = static_cast<const char*>(data);
@@ -506,7 +785,7 @@ bool FileReplacer::Write(const void* data, std::size_t size) {
                 chunk = static_cast<std::size_t>(room);
             }
         }
-        const long long n = WriteFd(fd_, p, chunk);
+        const long long n = WriteOnce(file, p, chunk);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -544,6 +823,75 @@ bool CreateEmptyFile(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+#else
+
+std::wstring WidePath(const std::string& path) {
+    if (path.empty() || path.size() > static_cast<std::size_t>(INT_MAX)) {
+        return std::wstring();
+    }
+    const int bytes = static_cast<int>(path.size());
+    // Not UTF-8: a name in the ANSI code page from an older caller.
+    UINT codePage = CP_UTF8;
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int length = MultiByteToWideChar(codePage, flags, path.data(), bytes, nullptr, 0);
+    if (length <= 0) {
+        codePage = CP_ACP;
+        flags = 0;
+        length = MultiByteToWideChar(codePage, flags, path.data(), bytes, nullptr, 0);
+    }
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, path.data(), bytes, wide.data(), length);
+    return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& text) {
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) {
+        return std::string();
+    }
+    const int chars = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), chars, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), chars, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::int64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                     data.nFileSizeLow);
+}
+
+bool CreateEmptyFile(const std::string& path) {
+    // OPEN_ALWAYS never truncates; a pipe without a free instance fails at once.
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+}
+
+bool RemoveFile(const std::string& path) {
+    return DeleteFileW(WidePath(path).c_str()) != 0;
 }
 
 #endif

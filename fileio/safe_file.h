@@ -52,6 +52,10 @@ ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& o
 // may not write (no write bit, or no write access) is refused by Begin.
 // Temporary files of dead processes left beside the same target are
 // removed by Begin.
+//
+// On Windows the read-only attribute refuses a target as mode 0444 does,
+// the target's attributes and security are kept (ReplaceFileW), and a link
+// gets no special treatment: the file system decides what replacing it does.
 class FileReplacer {
 public:
     FileReplacer() = default;
@@ -81,6 +85,9 @@ private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+#ifdef _WIN32
+    void* handle_ = nullptr; // the temporary file's HANDLE while open
+#endif
     bool failed_ = false;
     int error_ = 0;
     unsigned mode_ = 0;

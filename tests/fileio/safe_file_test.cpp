@@ -5,11 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#undef ReplaceFile
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,10 +30,90 @@ std::size_t EntriesIn(const TempDir& dir) {
     return n;
 }
 
+#ifndef _WIN32
 unsigned ModeOf(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
+
+// Saves newBytes in a child process that dies at `crashAt`; its exit code.
+int SaveInChildCrashingAt(const std::string& target, const std::string& newBytes,
+                          WriteStep crashAt) {
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        safefile::SetStepHookForTesting([crashAt](WriteStep s) {
+            if (s == crashAt)
+                _exit(9);
+            return true;
+        });
+        safefile::ReplaceFile(target, newBytes);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The user's "do not change".
+void SetReadOnly(const std::string& path, bool on) {
+    ::chmod(path.c_str(), on ? 0444 : 0644);
+}
+#else
+// No fork: the test program runs the current test again as a child, which
+// only saves (as told by the environment) and dies at the step.
+int SaveInChildCrashingAt(const std::string& target, const std::string&, WriteStep crashAt) {
+    wchar_t exe[MAX_PATH];
+    if (GetModuleFileNameW(nullptr, exe, MAX_PATH) == 0)
+        return -1;
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::wstring command =
+        L"\"" + std::wstring(exe) + L"\" --gtest_filter=" +
+        safefile::WidePath(std::string(test->test_suite_name()) + "." + test->name());
+    SetEnvironmentVariableW(L"VRX_CRASH_STEP", std::to_wstring(static_cast<int>(crashAt)).c_str());
+    SetEnvironmentVariableW(L"VRX_CRASH_TARGET", safefile::WidePath(target).c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    const BOOL started = CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &child);
+    SetEnvironmentVariableW(L"VRX_CRASH_STEP", nullptr);
+    SetEnvironmentVariableW(L"VRX_CRASH_TARGET", nullptr);
+    if (!started)
+        return -1;
+    DWORD code = 0;
+    if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(child.hProcess, &code))
+        code = static_cast<DWORD>(-1);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return static_cast<int>(code);
+}
+
+// The child's half; returns in the parent.
+void SaveAndCrashWhenChild(const TempDir& unused, const std::string& newBytes) {
+    const char* step = std::getenv("VRX_CRASH_STEP");
+    const char* target = std::getenv("VRX_CRASH_TARGET");
+    if (!step || !target)
+        return;
+    std::error_code ec;
+    std::filesystem::remove(unused.Path(), ec); // ExitProcess skips its destructor
+    const int crashAt = std::atoi(step);
+    safefile::SetStepHookForTesting([crashAt](WriteStep s) {
+        if (static_cast<int>(s) == crashAt)
+            ExitProcess(9);
+        return true;
+    });
+    safefile::ReplaceFile(target, newBytes);
+    ExitProcess(0);
+}
+
+void SetReadOnly(const std::string& path, bool on) {
+    SetFileAttributesW(safefile::WidePath(path).c_str(),
+                       on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+}
+#endif
 
 class SafeFileTest : public ::testing::Test {
 protected:
@@ -44,23 +131,13 @@ protected:
 TEST_F(SafeFileTest, CrashAtEveryStepLeavesOldOrNewAndNextWriteCleansUp) {
     const std::string target = dir / "ABC.vrx";
     const std::string oldBytes(5000, 'o'), newBytes(9000, 'n');
+#ifdef _WIN32
+    SaveAndCrashWhenChild(dir, newBytes);
+#endif
     for (WriteStep crashAt : {WriteStep::TempCreated, WriteStep::DataWritten, WriteStep::TempSynced,
                               WriteStep::Renamed}) {
         WriteFile(target, oldBytes);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            safefile::SetStepHookForTesting([crashAt](WriteStep s) {
-                if (s == crashAt)
-                    _exit(9);
-                return true;
-            });
-            safefile::ReplaceFile(target, newBytes);
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9);
+        ASSERT_EQ(SaveInChildCrashingAt(target, newBytes, crashAt), 9);
         const std::string after = ReadFile(target);
         EXPECT_EQ(after, crashAt == WriteStep::Renamed ? newBytes : oldBytes);
 
@@ -89,17 +166,33 @@ TEST_F(SafeFileTest, FailedWritesKeepTheOldFileAndLeaveNothingBehind) {
         ASSERT_TRUE(file.Write("half"));
     }
     // Read-only to the user: refused even for root.
-    ::chmod(target.c_str(), 0444);
+    SetReadOnly(target, true);
     safefile::FileReplacer readOnly;
     EXPECT_FALSE(readOnly.Begin(target));
     EXPECT_EQ(readOnly.Error(), EACCES);
 
     EXPECT_EQ(ReadFile(target), "[Company]\nName=Old\n");
+#ifdef _WIN32
+    EXPECT_TRUE(GetFileAttributesW(safefile::WidePath(target).c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetReadOnly(target, false); // else the folder cannot be removed
+#else
     EXPECT_EQ(ModeOf(target), 0444u);
+#endif
     EXPECT_EQ(EntriesIn(dir), 1u);
 }
 
 TEST_F(SafeFileTest, ModesAndLinksAreKept) {
+#ifdef _WIN32
+    // What Windows keeps in place of the mode: the attributes. Links get no
+    // special treatment there.
+    const std::string hidden = dir / "hidden.vrx";
+    WriteFile(hidden, "a");
+    const std::wstring wide = safefile::WidePath(hidden);
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(safefile::ReplaceFile(hidden, "b"));
+    EXPECT_EQ(ReadFile(hidden), "b");
+    EXPECT_TRUE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+#else
     const mode_t oldMask = ::umask(022);
     const std::string fresh = dir / "new.pdf";
     ASSERT_TRUE(safefile::ReplaceFile(fresh, "%PDF-"));
@@ -131,6 +224,7 @@ TEST_F(SafeFileTest, ModesAndLinksAreKept) {
     ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
     EXPECT_FALSE(safefile::ReplaceFile(planted, "state"));
     EXPECT_EQ(ReadFile(kept), "through the link");
+#endif
 }
 
 // Two saves of one file at once: each finishes whole, neither removes the
@@ -151,13 +245,22 @@ TEST_F(SafeFileTest, ConcurrentSavesOfOneFileBothComplete) {
 
 TEST_F(SafeFileTest, OnlyRegularFilesOfBoundedSizeAreRead) {
     std::string out = "stale";
+#ifdef _WIN32
+    const std::string fifo = "\\\\.\\pipe\\vrx-safe-file-" + std::to_string(GetCurrentProcessId());
+    HANDLE server = CreateNamedPipeW(safefile::WidePath(fifo).c_str(), PIPE_ACCESS_OUTBOUND,
+                                     PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    const std::string device = "NUL";
+#else
     const std::string fifo = dir / "pipe.vrx";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = "/dev/zero";
+#endif
     // Returns at once: no writer is ever coming.
     EXPECT_EQ(safefile::ReadRegularFile(fifo, out, 1024), ReadStatus::NotRegular);
     EXPECT_EQ(safefile::ReadRegularFile(dir.Path().string(), out, 1024), ReadStatus::NotRegular);
     EXPECT_EQ(safefile::ReadRegularFile(dir / "none", out, 1024), ReadStatus::Missing);
-    EXPECT_EQ(safefile::ReadRegularFile("/dev/zero", out, 1024), ReadStatus::NotRegular);
+    EXPECT_EQ(safefile::ReadRegularFile(device, out, 1024), ReadStatus::NotRegular);
 
     const std::string big = dir / "big";
     WriteFile(big, std::string(1025, 'x'));
@@ -169,6 +272,44 @@ TEST_F(SafeFileTest, OnlyRegularFilesOfBoundedSizeAreRead) {
     EXPECT_EQ(safefile::CheckRegularFile(big, 1025, &size), ReadStatus::Ok);
     EXPECT_EQ(size, 1025u);
     EXPECT_EQ(safefile::CheckRegularFile(fifo, 1025), ReadStatus::NotRegular);
+#ifdef _WIN32
+    CloseHandle(server);
+#endif
 }
+
+#ifdef _WIN32
+// A name in UTF-8 and the same name in Windows-1252 from an older caller
+// are one file, stored under its proper UTF-16 name.
+TEST_F(SafeFileTest, NonAsciiNameIsOneFileInUtf8AndWindows1252) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the ANSI code page here is not Windows-1252";
+    const std::string folder = dir.Path().string() + "\\";
+    const std::string utf8 = folder + "Pr\xC3\xBC"
+                                      "fbericht M\xC3\xBC"
+                                      "ller \xE2\x82\xAC.vrx";
+    const std::string ansi = folder + "Pr\xFC"
+                                      "fbericht M\xFC"
+                                      "ller \x80.vrx";
+    ASSERT_TRUE(safefile::ReplaceFile(utf8, "first"));
+    ASSERT_TRUE(safefile::ReplaceFile(ansi, "second"));
+    std::string out;
+    EXPECT_EQ(safefile::ReadRegularFile(utf8, out, 100), ReadStatus::Ok);
+    EXPECT_EQ(out, "second");
+    EXPECT_EQ(safefile::FileSize(ansi), 6);
+
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((dir.Path().wstring() + L"\\*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+        if (found.cFileName[0] != L'.')
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    EXPECT_EQ(names, std::vector<std::wstring>{L"Pr\u00fcfbericht M\u00fcller \u20ac.vrx"});
+    EXPECT_TRUE(safefile::RemoveFile(ansi));
+    EXPECT_FALSE(safefile::PathExists(utf8));
+}
+#endif
 
 } // namespace
