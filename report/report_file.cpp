@@ -1,8 +1,7 @@
 #include "report/report_file.h"
+#include "fileio/safe_file.h"
 
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -125,8 +124,7 @@ std::string ReportOpenErrorText(int lastError) {
 
 bool SaveReportFile(const std::string& path, const MeasurementReport& report, bool saveWhatYouSee,
                     const std::string& dateAndTime, std::string* error) {
-    std::error_code ec;
-    const bool existed = std::filesystem::exists(path, ec);
+    const bool existed = safefile::PathExists(path);
     TFreeBase db;
     db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
     db.SetSaveAsVersion(TSaveAsVersion::Version2);
@@ -138,7 +136,7 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
     if (!WriteReport(db, report, saveWhatYouSee, dateAndTime)) {
         db.Abort(); // an existing file stays as it was
         if (!existed)
-            std::filesystem::remove(path, ec);
+            safefile::RemoveFile(path);
         SetError(error, "the report entries could not be written");
         return false;
     }
@@ -146,8 +144,8 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
     if (db.LastError() != fbeNone) {
         // The save left the old file in place; a file this save created is
         // still empty and would only fail to open later.
-        if (!existed && std::filesystem::file_size(path, ec) == 0 && !ec)
-            std::filesystem::remove(path, ec);
+        if (!existed && safefile::FileSize(path) == 0)
+            safefile::RemoveFile(path);
         SetError(error, ReportOpenErrorText(db.LastError()));
         return false;
     }

@@ -1,14 +1,10 @@
 #include "text/language_choice.h"
-
-#include <filesystem>
-#include <system_error>
+#include "fileio/safe_file.h"
 
 namespace {
 
 bool IsFile(const std::string& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+    return safefile::PathExists(path) && !safefile::IsFolder(path);
 }
 
 std::string InFolder(const std::string& dir, const char* name) {
