@@ -1,5 +1,7 @@
 #include "text/date_format.h"
 
+#include "tests/common/env_var.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -82,18 +84,14 @@ TEST(DateFormat, SeparatorsAndLiterals) {
 
 TEST(DateFormat, LocalNowIsLocalTime) {
     // A zone far from UTC shows a local/UTC mix-up.
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    setenv("TZ", "XYZ-5", 1);
-    tzset();
-    const std::time_t before = std::time(nullptr);
-    std::tm now = LocalNow();
-    const std::time_t after = std::time(nullptr);
-    const std::time_t back = std::mktime(&now);
-    if (old) {
-        setenv("TZ", saved.c_str(), 1);
-    } else {
-        unsetenv("TZ");
+    std::time_t before = 0, after = 0, back = 0;
+    {
+        ScopedEnv zone("TZ", "XYZ-5");
+        tzset();
+        before = std::time(nullptr);
+        std::tm now = LocalNow();
+        after = std::time(nullptr);
+        back = std::mktime(&now);
     }
     tzset();
     EXPECT_GE(back, before);
