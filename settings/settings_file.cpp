@@ -1,3 +1,14 @@
+// <windows.h> first: fileio/safe_file.h takes back its ReplaceFile macro.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shlobj.h>
+#else
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "settings/settings_file.h"
 
 #include "fileio/safe_file.h"
@@ -7,15 +18,6 @@
 #include <climits>
 #include <cstdlib>
 #include <utility>
-
-#ifdef _WIN32
-#include <shlobj.h>
-#include <windows.h>
-#else
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -140,13 +142,15 @@ bool SettingsFile::DeleteKey(const std::string& section, const std::string& key)
 
 #ifdef _WIN32
 
+// The roaming application-data folder as it is; this program never creates
+// it. Wide, so that a user folder outside the ANSI code page still works.
 std::string SettingsFilePath() {
-    char folder[MAX_PATH] = {};
-    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK ||
-        folder[0] == '\0') {
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK ||
+        folder[0] == L'\0') {
         return {};
     }
-    return std::string(folder) + "\\VRX310.ini";
+    return safefile::Utf8FromWide(folder) + "\\VRX310.ini";
 }
 
 #else

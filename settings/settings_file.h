@@ -48,7 +48,8 @@ private:
 };
 
 // "<per-user configuration folder>/VRX310.ini"; the folder is created when
-// missing. Empty when no folder can be determined.
+// missing. On Windows "<roaming application data>\VRX310.ini", in UTF-8,
+// and no folder is ever created. Empty when no folder can be determined.
 std::string SettingsFilePath();
 
 struct CompanyDetails {
