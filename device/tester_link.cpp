@@ -1,21 +1,45 @@
-#include "device/tester_link.h"
-
-#include <chrono>
-#include <cstring>
-#include <thread>
-
+// <windows.h> first: fileio/safe_file.h takes back its ReplaceFile macro.
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dlfcn.h>
 #endif
 
+#include "device/tester_link.h"
+
+#ifdef _WIN32
+#include "fileio/safe_file.h"
+#endif
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
 namespace {
 
 #ifdef _WIN32
 void* OpenLibrary(const std::string& name) {
-    // LoadLibrary appends ".dll" and searches the usual places itself.
-    return reinterpret_cast<void*>(::LoadLibraryA(name.c_str()));
+    // A library that cannot be loaded is error 5, silently: no system box
+    // about a damaged file or a drive that is not ready.
+    DWORD oldMode = 0;
+    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    HMODULE library = nullptr;
+    std::wstring wide = safefile::WidePath(name);
+    if (name.find_first_of("/\\") == std::string::npos) {
+        // LoadLibrary appends ".dll" and searches the program's folder, the
+        // system folders and PATH.
+        library = ::LoadLibraryW(wide.c_str());
+    } else {
+        // A path; the DLL's own folder then comes first for what it needs,
+        // and that search order takes only backslashes.
+        for (wchar_t& c : wide) {
+            if (c == L'/')
+                c = L'\\';
+        }
+        library = ::LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    ::SetThreadErrorMode(oldMode, nullptr);
+    return reinterpret_cast<void*>(library);
 }
 void* Symbol(void* library, const char* name) {
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name));

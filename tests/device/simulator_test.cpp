@@ -2,6 +2,7 @@
 // erase and sensor write persisting in the state file, the fault switches
 // and the request log.
 #include "device/tester_link.h"
+#include "tests/common/env_var.h"
 #include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -27,12 +28,12 @@ protected:
         ASSERT_TRUE(dir_.Valid());
         state_ = dir_.File("sim.state");
         log_ = dir_.File("sim.log");
-        setenv("VRX310_SIM_STATE", state_.c_str(), 1);
-        setenv("VRX310_SIM_LOG", log_.c_str(), 1);
+        SetEnvVar("VRX310_SIM_STATE", state_.c_str());
+        SetEnvVar("VRX310_SIM_LOG", log_.c_str());
     }
     void TearDown() override {
-        unsetenv("VRX310_SIM_STATE");
-        unsetenv("VRX310_SIM_LOG");
+        SetEnvVar("VRX310_SIM_STATE", nullptr);
+        SetEnvVar("VRX310_SIM_LOG", nullptr);
     }
 
     void SetState(const std::string& lines) { WriteFile(state_, lines); }

@@ -1,18 +1,59 @@
 // TesterLink against a scripted HID library: loading, open/close, the exact
 // request bytes, reply checks and the pause.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 #include "device/tester_link.h"
+#include "tests/common/env_var.h"
 #include "tests/device/fake_hid.h"
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The test's own handle on a fake library: the same module the link loads,
+// so both see one state.
+#ifdef _WIN32
+void* LoadModule(const char* path) {
+    return reinterpret_cast<void*>(LoadLibraryA(path));
+}
+void* ModuleSymbol(void* module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+void UnloadModule(void* module) {
+    FreeLibrary(static_cast<HMODULE>(module));
+}
+bool ModuleIsLoaded(const char* path) {
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '/', '\\');
+    return GetModuleHandleA(native.c_str()) != nullptr;
+}
+#else
+void* LoadModule(const char* path) {
+    return dlopen(path, RTLD_NOW);
+}
+void* ModuleSymbol(void* module, const char* name) {
+    return dlsym(module, name);
+}
+void UnloadModule(void* module) {
+    dlclose(module);
+}
+bool ModuleIsLoaded(const char* path) {
+    void* module = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+    if (module != nullptr)
+        dlclose(module);
+    return module != nullptr;
+}
+#endif
 
 using Report = FakeHid::Report;
 using namespace std::chrono_literals;
@@ -43,14 +84,14 @@ std::vector<std::uint8_t> Pattern(int n, std::uint8_t start) {
 class TesterLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        handle_ = dlopen(FAKE_HID_PATH, RTLD_NOW);
-        ASSERT_NE(handle_, nullptr) << dlerror();
-        auto get = reinterpret_cast<fakeHidState_t>(dlsym(handle_, "fakeHidState"));
+        handle_ = LoadModule(FAKE_HID_PATH);
+        ASSERT_NE(handle_, nullptr) << FAKE_HID_PATH;
+        auto get = reinterpret_cast<fakeHidState_t>(ModuleSymbol(handle_, "fakeHidState"));
         ASSERT_NE(get, nullptr);
         fake_ = get();
         *fake_ = FakeHid();
     }
-    void TearDown() override { dlclose(handle_); }
+    void TearDown() override { UnloadModule(handle_); }
 
     // A link whose tester is open; the find call is forgotten.
     std::unique_ptr<TesterLink> OpenLink() {
@@ -90,7 +131,27 @@ TEST(TesterLinkLoading, LibraryLackingLastFunctionIsRejectedWithOneMessage) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Error: Cannot get address of function.");
     // The link unloaded it again.
-    EXPECT_EQ(dlopen(FAKE_HID_NOFEATURE_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr);
+    EXPECT_FALSE(ModuleIsLoaded(FAKE_HID_NOFEATURE_PATH));
+}
+
+// Windows looks for a bare name beside the program, in the system folders and
+// on PATH, the last of which a process may change for itself.
+TEST(TesterLinkLoading, BareNameIsFoundOnThePath) {
+#ifndef _WIN32
+    GTEST_SKIP() << "the loader reads LD_LIBRARY_PATH only at start; the tools' tests cover it";
+#else
+    TesterLink before("AtUsbHid");
+    EXPECT_FALSE(before.LibraryLoaded());
+    EXPECT_EQ(before.LastError(), TesterLink::errLibraryLoad);
+
+    std::string simDir = SIM_HID_DIR;
+    std::replace(simDir.begin(), simDir.end(), '/', '\\');
+    const char* oldPath = std::getenv("PATH");
+    ScopedEnv path("PATH", simDir + ";" + (oldPath ? oldPath : ""));
+    TesterLink found("AtUsbHid");
+    EXPECT_TRUE(found.LibraryLoaded());
+    EXPECT_EQ(found.LastError(), TesterLink::errNone);
+#endif
 }
 
 TEST_F(TesterLinkTest, CompleteLibraryLoadsWithoutOpening) {
