@@ -1,13 +1,14 @@
 // The entry tree, path access and activation of TFreeBase.
+// <windows.h> first: fileio/safe_file.h takes back its ReplaceFile macro.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "freebase/freebase.h"
 
 #include "fileio/safe_file.h"
 #include "freebase/fb_file.h"
 #include "freebase/fb_tree.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 // ---------------------------------------------------------------------------
 // Entries
@@ -242,7 +243,11 @@ void TFreeBase::Activate() {
         lastError_ = fbeNoFileName;
         return;
     }
-    const bool exists = fbfile::Exists(fileName_);
+    // A pipe is there even where the system gives it no attributes (Windows):
+    // it is refused by the load, never "created" by connecting to it.
+    const bool exists =
+        fbfile::Exists(fileName_) || safefile::CheckRegularFile(fileName_, fbfile::MaxFileBytes) ==
+                                         safefile::ReadStatus::NotRegular;
     boundPath_ = fileName_;
     const bool mayCreate =
         openFlag_ == TFBOpenFlag::CreateNotExists || openFlag_ == TFBOpenFlag::OverwriteCrashed;

@@ -1,4 +1,8 @@
 // A save never destroys the file that was there.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "fileio/safe_file.h"
 #include "freebase/fb_file.h"
 #include "freebase/freebase.h"
@@ -122,8 +126,16 @@ TEST_F(SaveTest, LeftoversOfAnInterruptedSaveDoNotStopTheNext) {
 // A pipe or an oversized file at the report's name is refused at once,
 // however the database is opened.
 TEST_F(SaveTest, OnlyRegularFilesOfBoundedSizeAreLoaded) {
+#ifdef _WIN32
+    // Windows pipes live in their own namespace; the server end stays silent.
+    const std::string fifo = "\\\\.\\pipe\\vrx-report-" + std::to_string(GetCurrentProcessId());
+    const HANDLE server = CreateNamedPipeA(fifo.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
+                                           PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+#else
     const std::string fifo = dir / "pipe.vrx";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+#endif
     const std::string big = dir / "big.vrx";
     {
         Bytes bytes = original;
@@ -139,9 +151,15 @@ TEST_F(SaveTest, OnlyRegularFilesOfBoundedSizeAreLoaded) {
             EXPECT_EQ(db.LastError(), 5) << p;
         }
     }
+#ifdef _WIN32
+    CloseHandle(server);
+#endif
 }
 
 TEST_F(SaveTest, TheReplacementKeepsPermissionsAndLinks) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX permission bits and symbolic links";
+#endif
     ::chmod(path.c_str(), 0640);
     const std::string link = dir / "link.vrx";
     fs::create_symlink(path, link);
