@@ -389,6 +389,22 @@ void RemoveLeftovers(const std::wstring& target) {
     FindClose(find);
 }
 
+// The path with its folder: ReplaceFileW (Wine's at least) makes its backup
+// name in the replaced file's folder and fails on a bare file name.
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return path;
+    }
+    std::wstring full(length, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length) {
+        return path;
+    }
+    full.resize(written);
+    return full;
+}
+
 // Puts the finished temporary file in the target's place: ReplaceFileW
 // keeps the target's attributes and security (as the mode is kept
 // elsewhere), a new target is moved into place. A target another program
@@ -739,7 +755,7 @@ bool FileReplacer::Commit() {
         Discard();
         return Fail(EIO);
     }
-    const DWORD error = MoveIntoPlace(WidePath(temp_), WidePath(target_));
+    const DWORD error = MoveIntoPlace(FullPath(WidePath(temp_)), FullPath(WidePath(target_)));
     if (error != ERROR_SUCCESS) {
         Discard();
         return Fail(ErrnoFrom(error));
