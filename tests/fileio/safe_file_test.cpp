@@ -227,6 +227,18 @@ TEST_F(SafeFileTest, ModesAndLinksAreKept) {
 #endif
 }
 
+// A bare file name is a file in the current folder, new or replaced.
+TEST_F(SafeFileTest, BareFileNameIsSavedInTheCurrentFolder) {
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const bool created = safefile::ReplaceFile("VRX310.ini", "one");
+    const bool replaced = safefile::ReplaceFile("VRX310.ini", "two");
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(created && replaced);
+    EXPECT_EQ(ReadFile(dir / "VRX310.ini"), "two");
+    EXPECT_EQ(EntriesIn(dir), 1u);
+}
+
 // Two saves of one file at once: each finishes whole, neither removes the
 // other's temporary file, and the file holds one of them completely.
 TEST_F(SafeFileTest, ConcurrentSavesOfOneFileBothComplete) {
