@@ -297,6 +297,8 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNeverReplaced) {
                                            PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
     SettingsFile atPipe(pipe);
+    // Seen as a pipe, not as a missing file.
+    EXPECT_FALSE(atPipe.Inspect([](const ProfileText&) {}));
     EXPECT_EQ(atPipe.ReadInteger("Main", "x", 10), 10);
     EXPECT_FALSE(atPipe.WriteInteger("Main", "x", 1));
     CloseHandle(server);
