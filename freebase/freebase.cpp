@@ -243,11 +243,7 @@ void TFreeBase::Activate() {
         lastError_ = fbeNoFileName;
         return;
     }
-    // A pipe is there even where the system gives it no attributes (Windows):
-    // it is refused by the load, never "created" by connecting to it.
-    const bool exists =
-        fbfile::Exists(fileName_) || safefile::CheckRegularFile(fileName_, fbfile::MaxFileBytes) ==
-                                         safefile::ReadStatus::NotRegular;
+    const bool exists = fbfile::Exists(fileName_);
     boundPath_ = fileName_;
     const bool mayCreate =
         openFlag_ == TFBOpenFlag::CreateNotExists || openFlag_ == TFBOpenFlag::OverwriteCrashed;
