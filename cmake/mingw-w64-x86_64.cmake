@@ -19,6 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # without libstdc++-6.dll, libgcc_s_seh-1.dll or libwinpthread-1.dll.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 set(ZLIB_USE_STATIC_LIBS ON)
 
 # CTest starts the test programs through Wine.
