@@ -23,7 +23,8 @@ public:
     using MessageCallback = std::function<void(const std::string& message)>;
 
     // libraryName "AtUsbHid" is looked up by the platform's library search
-    // (libAtUsbHid.so on Linux); a name holding a '/' is loaded as a path.
+    // (libAtUsbHid.so on Linux, AtUsbHid.dll on Windows); a name holding a
+    // '/' (on Windows also a '\\') is loaded as a path.
     explicit TesterLink(const std::string& libraryName = "AtUsbHid",
                         MessageCallback onMessage = {});
     ~TesterLink();
