@@ -881,7 +881,18 @@ std::string Utf8FromWide(const std::wstring& text) {
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::wstring wide = WidePath(path);
+    if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    // A pipe may have no attributes (Wine gives none): ask the pipe
+    // namespace, which neither connects nor waits for more than 1 ms.
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    if (wide.size() <= 9 || wide.compare(0, 4, L"\\\\.\\") != 0 ||
+        CompareStringOrdinal(wide.c_str() + 4, 5, L"pipe\\", 5, TRUE) != CSTR_EQUAL) {
+        return false;
+    }
+    return WaitNamedPipeW(wide.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT;
 }
 
 bool IsFolder(const std::string& path) {

@@ -80,12 +80,16 @@ int SaveInChildCrashingAt(const std::string& target, const std::string&, WriteSt
                                         nullptr, &startup, &child);
     SetEnvironmentVariableW(L"VRX_CRASH_STEP", nullptr);
     SetEnvironmentVariableW(L"VRX_CRASH_TARGET", nullptr);
-    if (!started)
+    if (!started) {
+        ADD_FAILURE() << "the child did not start, error " << GetLastError();
         return -1;
+    }
     DWORD code = 0;
     if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(child.hProcess, &code))
+        !GetExitCodeProcess(child.hProcess, &code)) {
+        ADD_FAILURE() << "the child did not end, error " << GetLastError();
         code = static_cast<DWORD>(-1);
+    }
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     return static_cast<int>(code);
@@ -268,6 +272,7 @@ TEST_F(SafeFileTest, OnlyRegularFilesOfBoundedSizeAreRead) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string device = "/dev/zero";
 #endif
+    EXPECT_TRUE(safefile::PathExists(fifo));
     // Returns at once: no writer is ever coming.
     EXPECT_EQ(safefile::ReadRegularFile(fifo, out, 1024), ReadStatus::NotRegular);
     EXPECT_EQ(safefile::ReadRegularFile(dir.Path().string(), out, 1024), ReadStatus::NotRegular);
