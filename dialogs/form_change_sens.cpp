@@ -6,6 +6,7 @@
 #include "platform/screen_fit.h"
 #include "platform/wait_cursor.h"
 #include "platform/window_style.h"
+#include "platform/window_text.h"
 #include "settings/sensor_file.h"
 #include "settings/settings_file.h"
 #include "text/cp1252.h"
@@ -273,7 +274,7 @@ bool TFormChangeSens::ChangeSensor() {
     // now (gone, a pipe or a folder, too large) is not a file without the
     // serial number.
     SensorFile file;
-    if (!file.Load(QFile::encodeName(LabeledEditSensFaktor->text()).toStdString())) {
+    if (!file.Load(PathToCore(LabeledEditSensFaktor->text()))) {
         if (TesterOpen())
             ShowPlainMessage(MessageText(msgFileNotGuilty));
         return false;

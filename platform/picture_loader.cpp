@@ -1,6 +1,7 @@
 #include "platform/picture_loader.h"
 
 #include "fileio/safe_file.h"
+#include "platform/window_text.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -235,8 +236,8 @@ bool LoadPictureFile(const QString& path, QImage* out) {
     // Type and size are checked on the open file before reading: a pipe
     // or a huge file never holds up the start.
     std::string bytes;
-    if (safefile::ReadRegularFile(QFile::encodeName(path).toStdString(), bytes,
-                                  kMaxLogoFileBytes) != safefile::ReadStatus::Ok) {
+    if (safefile::ReadRegularFile(PathToCore(path), bytes, kMaxLogoFileBytes) !=
+        safefile::ReadStatus::Ok) {
         return false;
     }
     const QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));

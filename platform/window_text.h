@@ -5,6 +5,7 @@
 
 #include "text/cp1252.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QString>
 
@@ -15,6 +16,24 @@ inline QString DiskToQ(const std::string& bytes) {
 }
 inline std::string QToDisk(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
+}
+
+// File names for the core: the system's 8-bit names on Linux, UTF-8 on
+// Windows, where the file layer opens them through the wide API (the ANSI
+// code page would lose any name outside it).
+inline std::string PathToCore(const QString& path) {
+#ifdef _WIN32
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+inline QString PathFromCore(const std::string& path) {
+#ifdef _WIN32
+    return QString::fromStdString(path);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
 }
 
 inline QChar LocaleDecimalPoint() {

@@ -1,6 +1,7 @@
 #include "print/pdf_file.h"
 
 #include "fileio/safe_file.h"
+#include "platform/window_text.h"
 
 #include <QFile>
 
@@ -36,6 +37,5 @@ bool ReplacePdfFile(const QString& path, const QByteArray& pdf) {
     if (path.isEmpty() || !IsCompletePdf(pdf)) {
         return false;
     }
-    return safefile::ReplaceFile(QFile::encodeName(path).toStdString(),
-                                 std::string_view(pdf.constData(), pdf.size()));
+    return safefile::ReplaceFile(PathToCore(path), std::string_view(pdf.constData(), pdf.size()));
 }

@@ -155,7 +155,7 @@ bool TFormMain::SaveTheFile() {
         return false;
 
     try {
-        FreeBase1->SetFileName(QFile::encodeName(chosen).toStdString());
+        FreeBase1->SetFileName(PathToCore(chosen));
         if (!FreeBase1->Open()) {
             // An existing file that is no report database stays untouched,
             // but the user must hear that nothing was saved.
@@ -188,7 +188,7 @@ void TFormMain::ActionFileSaveExecute() {
     if (!written || !FreeBase1->Active())
         return;
     const std::string path = FreeBase1->FileName();
-    const QString file = QFile::decodeName(QByteArray::fromStdString(path));
+    const QString file = PathFromCore(path);
     const std::string dateTime = FreeBase1->ReadString("DateandTime", std::string());
     const bool newFile = FreeBase1->CurrentFileSize() == 0;
     const bool writes = FreeBase1->OpenFlag() != TFBOpenFlag::ReadOnly;
@@ -231,7 +231,7 @@ void TFormMain::OpenReportArgument(const QStringList& arguments) {
 }
 
 void TFormMain::OpenReportFile(const QString& chosen) {
-    const std::string path = QFile::encodeName(chosen).toStdString();
+    const std::string path = PathToCore(chosen);
     ReportFileLabels labels;
     MeasurementReport loaded = report_;
     bool read = false;
