@@ -91,6 +91,7 @@ TEST_F(SaveTest, AReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(db.LastError(), 4);
     EXPECT_EQ(ReadBytes(path), original);
     EXPECT_TRUE(OnlyTheDatabaseIsThere());
+    ::chmod(path.c_str(), 0644); // Windows will not remove a read-only file with its folder
 }
 
 // What an interrupted save of an older version or a crash leaves: a fixed
