@@ -191,6 +191,19 @@ void SyncFolder(const std::string& path) {
     }
 }
 
+// Renames the finished temporary file over the target; 0 or the errno.
+int PutInPlace(const std::string& temp, const std::string& target) {
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        return errno;
+    }
+    SyncFolder(target);
+    return 0;
+}
+
+void RemoveTemp(const std::string& temp) {
+    ::unlink(temp.c_str());
+}
+
 // Opens for reading and checks type and size on the open file; `file` is
 // open only when Ok.
 ReadStatus OpenChecked(const std::string& path, std::uint64_t maxBytes, int& file,
@@ -231,8 +244,17 @@ long long WriteOnce(int file, const char* data, std::size_t size) {
     return ::write(file, data, size);
 }
 
-void CloseNative(int file) {
-    ::close(file);
+// 0 or the errno of the call, for the replacer's steps.
+int CloseNative(int file) {
+    return ::close(file) == 0 ? 0 : errno;
+}
+
+int SyncNative(int file) {
+    return ::fsync(file) == 0 ? 0 : errno;
+}
+
+int AsNative(std::intptr_t file) {
+    return static_cast<int>(file);
 }
 
 #else // _WIN32
@@ -340,8 +362,16 @@ long long WriteOnce(HANDLE file, const char* data, std::size_t size) {
     return static_cast<long long>(put);
 }
 
-void CloseNative(HANDLE file) {
-    CloseHandle(file);
+int CloseNative(HANDLE file) {
+    return CloseHandle(file) ? 0 : ErrnoFrom(GetLastError());
+}
+
+int SyncNative(HANDLE file) {
+    return FlushFileBuffers(file) ? 0 : ErrnoFrom(GetLastError());
+}
+
+HANDLE AsNative(std::intptr_t file) {
+    return reinterpret_cast<HANDLE>(file);
 }
 
 bool ProcessIsGone(unsigned long long pid) {
@@ -438,6 +468,15 @@ DWORD MoveIntoPlace(const std::wstring& temp, const std::wstring& target) {
         Sleep(attempt < 10 ? 1 : 20);
     }
     return error;
+}
+
+int PutInPlace(const std::string& temp, const std::string& target) {
+    const DWORD error = MoveIntoPlace(FullPath(WidePath(temp)), FullPath(WidePath(target)));
+    return error == ERROR_SUCCESS ? 0 : ErrnoFrom(error);
+}
+
+void RemoveTemp(const std::string& temp) {
+    DeleteFileW(WidePath(temp).c_str());
 }
 
 #endif
@@ -592,9 +631,10 @@ bool FileReplacer::Begin(const std::string& target) {
     const long pid = ProcessId();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = TempNameFor(target_, pid, UniquePart());
-        fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                     keepMode_ ? (mode_ & 0777) : 0666);
-        if (fd_ >= 0) {
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              keepMode_ ? (mode_ & 0777) : 0666);
+        if (fd >= 0) {
+            file_ = fd;
             temp_ = temp;
             break;
         }
@@ -602,11 +642,11 @@ bool FileReplacer::Begin(const std::string& target) {
             return Fail(errno);
         }
     }
-    if (fd_ < 0) {
+    if (file_ == kNoFile) {
         return Fail(EEXIST);
     }
     // The creation mode went through the umask; the old bits are kept whole.
-    if (keepMode_ && ::fchmod(fd_, mode_) != 0) {
+    if (keepMode_ && ::fchmod(AsNative(file_), mode_) != 0) {
         const int err = errno;
         Discard();
         return Fail(err);
@@ -616,53 +656,6 @@ bool FileReplacer::Begin(const std::string& target) {
         return Fail(EIO);
     }
     return true;
-}
-
-bool FileReplacer::Commit() {
-    if (fd_ < 0 || failed_) {
-        Discard();
-        return Fail(EBADF);
-    }
-    if (!Step(WriteStep::DataWritten)) {
-        Discard();
-        return Fail(EIO);
-    }
-    if (::fsync(fd_) != 0) {
-        const int err = errno;
-        Discard();
-        return Fail(err);
-    }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        const int err = errno;
-        Discard();
-        return Fail(err);
-    }
-    if (!Step(WriteStep::TempSynced)) {
-        Discard();
-        return Fail(EIO);
-    }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        const int err = errno;
-        Discard();
-        return Fail(err);
-    }
-    temp_.clear();
-    SyncFolder(target_);
-    Step(WriteStep::Renamed);
-    return true;
-}
-
-void FileReplacer::Discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (!temp_.empty()) {
-        ::unlink(temp_.c_str());
-        temp_.clear();
-    }
 }
 
 #else // _WIN32
@@ -708,19 +701,19 @@ bool FileReplacer::Begin(const std::string& target) {
 
     RemoveLeftovers(wide);
     const long pid = ProcessId();
-    for (int attempt = 0; attempt < 100 && !handle_; ++attempt) {
+    for (int attempt = 0; attempt < 100 && file_ == kNoFile; ++attempt) {
         const std::string temp = TempNameFor(target_, pid, UniquePart());
         HANDLE file =
             CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                         keepMode_ && mode_ ? mode_ : FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
-            handle_ = file;
+            file_ = reinterpret_cast<std::intptr_t>(file);
             temp_ = temp;
         } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
             return Fail(ErrnoFrom(GetLastError()));
         }
     }
-    if (!handle_) {
+    if (file_ == kNoFile) {
         return Fail(EEXIST);
     }
     if (!Step(WriteStep::TempCreated)) {
@@ -730,8 +723,10 @@ bool FileReplacer::Begin(const std::string& target) {
     return true;
 }
 
+#endif
+
 bool FileReplacer::Commit() {
-    if (!handle_ || failed_) {
+    if (file_ == kNoFile || failed_) {
         Discard();
         return Fail(EBADF);
     }
@@ -739,15 +734,14 @@ bool FileReplacer::Commit() {
         Discard();
         return Fail(EIO);
     }
-    if (!FlushFileBuffers(handle_)) {
-        const int err = ErrnoFrom(GetLastError());
-        Discard();
-        return Fail(err);
+    const Native file = AsNative(file_);
+    file_ = kNoFile;
+    int err = SyncNative(file);
+    const int closed = CloseNative(file);
+    if (err == 0) {
+        err = closed;
     }
-    HANDLE file = handle_;
-    handle_ = nullptr;
-    if (!CloseHandle(file)) {
-        const int err = ErrnoFrom(GetLastError());
+    if (err != 0) {
         Discard();
         return Fail(err);
     }
@@ -755,10 +749,10 @@ bool FileReplacer::Commit() {
         Discard();
         return Fail(EIO);
     }
-    const DWORD error = MoveIntoPlace(FullPath(WidePath(temp_)), FullPath(WidePath(target_)));
-    if (error != ERROR_SUCCESS) {
+    err = PutInPlace(temp_, target_);
+    if (err != 0) {
         Discard();
-        return Fail(ErrnoFrom(error));
+        return Fail(err);
     }
     temp_.clear();
     Step(WriteStep::Renamed);
@@ -766,28 +760,21 @@ bool FileReplacer::Commit() {
 }
 
 void FileReplacer::Discard() {
-    if (handle_) {
-        CloseHandle(handle_);
-        handle_ = nullptr;
+    if (file_ != kNoFile) {
+        CloseNative(AsNative(file_));
+        file_ = kNoFile;
     }
     if (!temp_.empty()) {
-        DeleteFileW(WidePath(temp_).c_str());
+        RemoveTemp(temp_);
         temp_.clear();
     }
 }
 
-#endif
-
 bool FileReplacer::Write(const void* data, std::size_t size) {
-#ifdef _WIN32
-    const Native file = handle_;
-    if (!file || failed_) {
-#else
-    const Native file = fd_;
-    if (file < 0 || failed_) {
-#endif
+    if (file_ == kNoFile || failed_) {
         return Fail(EBADF);
     }
+    const Native file = AsNative(file_);
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
         std::size_t chunk = size;

@@ -84,10 +84,9 @@ private:
 
     std::string target_;
     std::string temp_;
-    int fd_ = -1;
-#ifdef _WIN32
-    void* handle_ = nullptr; // the temporary file's HANDLE while open
-#endif
+    // The temporary file while open: a descriptor, on Windows a HANDLE.
+    static constexpr std::intptr_t kNoFile = -1;
+    std::intptr_t file_ = kNoFile;
     bool failed_ = false;
     int error_ = 0;
     unsigned mode_ = 0;
