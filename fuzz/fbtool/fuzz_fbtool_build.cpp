@@ -51,10 +51,8 @@ bool Build(TFreeBase& db, const std::string& path, const nlohmann::json& doc, in
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = [] {
-        std::atexit([] { std::remove(FuzzScratchPath("fuzz_fbtool_", ".fdb").c_str()); });
-        return FuzzScratchPath("fuzz_fbtool_", ".fdb");
-    }();
+    static const FuzzScratchFile file("fuzz_fbtool_", ".fdb");
+    const std::string& path = file.Path();
     const nlohmann::json doc = nlohmann::json::parse(data, data + size, nullptr, false);
     if (doc.is_discarded()) {
         return 0;

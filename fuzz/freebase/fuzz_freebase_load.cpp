@@ -53,19 +53,11 @@ std::size_t Walk(const TFBEntry* root) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = [] {
-        std::atexit([] { std::remove(FuzzScratchPath("fuzz_freebase_", ".fdb").c_str()); });
-        return FuzzScratchPath("fuzz_freebase_", ".fdb");
-    }();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    static const FuzzScratchFile file("fuzz_freebase_", ".fdb");
+    if (!file.Hold(data, size)) {
         return 0;
     }
-    const bool written = std::fwrite(data, 1, size, f) == size;
-    std::fclose(f);
-    if (!written) {
-        return 0;
-    }
+    const std::string& path = file.Path();
 
     TFreeBase db;
     db.SetFileName(path);

@@ -52,19 +52,11 @@ std::vector<std::size_t> CsvRecords(const std::string& csv) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = [] {
-        std::atexit([] { std::remove(FuzzScratchPath("fuzz_report_", ".vrx").c_str()); });
-        return FuzzScratchPath("fuzz_report_", ".vrx");
-    }();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    static const FuzzScratchFile file("fuzz_report_", ".vrx");
+    if (!file.Hold(data, size)) {
         return 0;
     }
-    const bool written = std::fwrite(data, 1, size, f) == size;
-    std::fclose(f);
-    if (!written) {
-        return 0;
-    }
+    const std::string& path = file.Path();
 
     MeasurementReport report;
     if (!LoadReportFile(path, &report, nullptr)) {

@@ -81,17 +81,12 @@ void EditInMemory(const std::string& content, const std::string& section, const 
     }
 }
 
-void EditOnDisk(const std::string& path, const std::string& content, int x, int y, int unit,
+void EditOnDisk(const FuzzScratchFile& file, const std::string& content, int x, int y, int unit,
                 bool autoClear) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    if (!file.Hold(content.data(), content.size())) {
         return;
     }
-    const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    std::fclose(f);
-    if (!written) {
-        return;
-    }
+    const std::string& path = file.Path();
     SettingsFile settings(path);
     (void)ReadCompanyDetails(settings);
     (void)ReadWindowPosition(settings, "Company");
@@ -128,10 +123,7 @@ void EditOnDisk(const std::string& path, const std::string& content, int x, int 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = [] {
-        std::atexit([] { std::remove(FuzzScratchPath("fuzz_settings_", ".ini").c_str()); });
-        return FuzzScratchPath("fuzz_settings_", ".ini");
-    }();
+    static const FuzzScratchFile file("fuzz_settings_", ".ini");
     FuzzedDataProvider in(data, size);
     const std::string section = in.ConsumeRandomLengthString(16);
     const std::string key = in.ConsumeRandomLengthString(16);
@@ -144,6 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string content = in.ConsumeRemainingBytesAsString();
 
     EditInMemory(content, section, key, value, remove);
-    EditOnDisk(path, content, x, y, unit, autoClear);
+    EditOnDisk(file, content, x, y, unit, autoClear);
     return 0;
 }
