@@ -26,7 +26,8 @@ std::uint8_t pendingCommand = 0;
 // One line per report written: the bytes up to the end of the payload, in
 // hex; a write the tester did not take is marked.
 void LogReport(const unsigned char* report, bool delivered) {
-    if (vrxsim::LogPath().empty())
+    const std::string path = vrxsim::LogPath();
+    if (path.empty())
         return;
     int length = 2 + report[1];
     if (length > ATUSBHID_REPORT_SIZE)
@@ -38,7 +39,7 @@ void LogReport(const unsigned char* report, bool delivered) {
         line += hex;
     }
     line += delivered ? "\n" : " (not delivered)\n";
-    vrxsim::AppendToLog(line);
+    vrxsim::AppendToLog(path, line);
 }
 
 void SetReply(std::uint8_t command, int length, const std::uint8_t* payload, bool wrongLength) {

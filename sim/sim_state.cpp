@@ -278,10 +278,7 @@ std::string LogPath() {
 
 #endif
 
-void AppendToLog(const std::string& line) {
-    const std::string path = LogPath();
-    if (path.empty())
-        return;
+void AppendToLog(const std::string& path, const std::string& line) {
 #ifdef _WIN32
     std::FILE* f = ::_wfopen(safefile::WidePath(path).c_str(), L"ab");
 #else

@@ -35,8 +35,8 @@ std::string FormatState(const State& state);
 std::string StatePath();
 // VRX310_SIM_LOG, or "" when requests are not logged.
 std::string LogPath();
-// Appends `line` to the request log, if there is one.
-void AppendToLog(const std::string& line);
+// Appends `line` to the request log at `path` (from LogPath).
+void AppendToLog(const std::string& path, const std::string& line);
 // A missing or unreadable file gives the defaults.
 State LoadState(const std::string& path);
 // Temporary file beside the target, flushed, renamed over it.
