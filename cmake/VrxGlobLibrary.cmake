@@ -1,10 +1,16 @@
 # vrx_glob_library(NAME DIR LIBS ... [EXCLUDE files...])
 # A static library of every .cpp/.qrc/.ui in DIR; skipped while DIR holds no source.
+# NAME_win.cpp is built only for Windows, NAME_posix.cpp everywhere else.
 function(vrx_glob_library name)
   cmake_parse_arguments(G "" "" "LIBS;EXCLUDE" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc ${CMAKE_CURRENT_SOURCE_DIR}/*.ui)
+  if(WIN32)
+    list(FILTER _src EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER _src EXCLUDE REGEX "_win\\.cpp$")
+  endif()
   foreach(_x IN LISTS G_EXCLUDE)
     list(REMOVE_ITEM _src ${CMAKE_CURRENT_SOURCE_DIR}/${_x})
   endforeach()
