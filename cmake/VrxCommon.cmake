@@ -47,9 +47,13 @@ endfunction()
 # Adds every sub-folder of the current folder that has a CMakeLists.txt, in
 # name order (tests, fuzz, bench, tools gain folders without editing CMake).
 function(vrx_add_all_subdirectories)
+  cmake_parse_arguments(A "" "EXCLUDE_REGEX" "" ${ARGN})
   file(GLOB _subdirs LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
        ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT _subdirs)
+  if(A_EXCLUDE_REGEX)
+    list(FILTER _subdirs EXCLUDE REGEX "${A_EXCLUDE_REGEX}")
+  endif()
   foreach(_d IN LISTS _subdirs)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_d}/CMakeLists.txt)
       add_subdirectory(${_d})

@@ -1,5 +1,6 @@
-// Device-change notices: on Linux a udev monitor (subsystems hidraw and usb)
-// read in the event loop. Without udev there are simply no notices.
+// Device-change notices, read in the event loop: on Linux a udev monitor
+// (subsystems hidraw and usb), without udev none; on Windows the window
+// system's device-change broadcast (message 0x219) to any of our windows.
 #pragma once
 
 #include <QObject>

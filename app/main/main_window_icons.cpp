@@ -4,6 +4,7 @@
 
 #include "platform/window_style.h"
 
+#include <QFile>
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,7 +15,7 @@ namespace {
 const QColor Kaldorian = WindowStyle::BrandRed();
 
 // The action pictures are SVG files in the window's resources: sharp at every
-// size and on scaled screens.
+// size and on scaled screens (PNG renderings of them where SVG is missing).
 const char* ImageFile(int index) {
     switch (index) {
     case 0:
@@ -68,11 +69,24 @@ static void InitWindowResources() {
     Q_INIT_RESOURCE(vrx_mainwindow);
 }
 
+// A build without SVG support carries each picture as PNG files rendered
+// from the same SVG at fixed sizes.
+static QIcon ActionPicture(const char* file) {
+    if (file == nullptr)
+        return QIcon();
+    const QString name = QLatin1String(file);
+    if (!QFile::exists(QStringLiteral(":/app/actions/%1-16.png").arg(name)))
+        return QIcon(QStringLiteral(":/app/actions/%1.svg").arg(name));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/app/actions/%1-%2.png").arg(name).arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
 QIcon ImageListIcon(int index) {
     InitWindowResources();
-    const char* file = ImageFile(index);
-    const QIcon own =
-        file ? QIcon(QStringLiteral(":/app/actions/%1.svg").arg(QLatin1String(file))) : QIcon();
+    const QIcon own = ActionPicture(ImageFile(index));
     // The desktop's theme where it has a fitting picture; ours elsewhere.
     const char* theme = ThemeName(index);
     return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
