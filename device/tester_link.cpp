@@ -1,15 +1,6 @@
-// <windows.h> first: fileio/safe_file.h takes back its ReplaceFile macro.
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
 #include "device/tester_link.h"
 
-#ifdef _WIN32
-#include "fileio/safe_file.h"
-#endif
+#include "device/tester_link_platform.h"
 
 #include <chrono>
 #include <cstring>
@@ -17,53 +8,8 @@
 
 namespace {
 
-#ifdef _WIN32
-void* OpenLibrary(const std::string& name) {
-    // A library that cannot be loaded is error 5, silently: no system box
-    // about a damaged file or a drive that is not ready.
-    DWORD oldMode = 0;
-    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-    HMODULE library = nullptr;
-    std::wstring wide = safefile::WidePath(name);
-    if (name.find_first_of("/\\") == std::string::npos) {
-        // LoadLibrary appends ".dll" and searches the program's folder, the
-        // system folders and PATH.
-        library = ::LoadLibraryW(wide.c_str());
-    } else {
-        // A path; the DLL's own folder then comes first for what it needs,
-        // and that search order takes only backslashes.
-        for (wchar_t& c : wide) {
-            if (c == L'/')
-                c = L'\\';
-        }
-        library = ::LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    }
-    ::SetThreadErrorMode(oldMode, nullptr);
-    return reinterpret_cast<void*>(library);
-}
-void* Symbol(void* library, const char* name) {
-    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name));
-}
-void CloseLibrary(void* library) {
-    ::FreeLibrary(static_cast<HMODULE>(library));
-}
-#else
-void* OpenLibrary(const std::string& name) {
-    // A bare name goes through the dynamic loader's search (LD_LIBRARY_PATH,
-    // the loader cache, the system directories); a name with a '/' is a path.
-    const std::string file = name.find('/') != std::string::npos ? name : "lib" + name + ".so";
-    return ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-void* Symbol(void* library, const char* name) {
-    return ::dlsym(library, name);
-}
-void CloseLibrary(void* library) {
-    ::dlclose(library);
-}
-#endif
-
 template <typename F> bool Resolve(void* library, const char* name, F& target) {
-    void* address = Symbol(library, name);
+    void* address = hidlibrary::Symbol(library, name);
     if (address == nullptr)
         return false;
     target = reinterpret_cast<F>(address);
@@ -89,7 +35,7 @@ void TesterLink::LoadHidLibrary(const std::string& libraryName, const MessageCal
     library_ = nullptr;
     lastError_ = errNone;
 
-    void* library = OpenLibrary(libraryName);
+    void* library = hidlibrary::OpenLibrary(libraryName);
     if (library == nullptr) {
         lastError_ = errLibraryLoad;
         return;
@@ -110,7 +56,7 @@ void TesterLink::LoadHidLibrary(const std::string& libraryName, const MessageCal
     if (!complete) {
         if (onMessage)
             onMessage(MissingFunctionMessage);
-        CloseLibrary(library);
+        hidlibrary::CloseLibrary(library);
         lastError_ = errFunctionMissing;
         return;
     }

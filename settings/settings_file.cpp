@@ -1,22 +1,9 @@
-// <windows.h> first: fileio/safe_file.h takes back its ReplaceFile macro.
-#ifdef _WIN32
-#include <windows.h>
-
-#include <shlobj.h>
-#else
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "settings/settings_file.h"
 
 #include "fileio/safe_file.h"
 #include "settings/profile_text.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -139,74 +126,6 @@ bool SettingsFile::DeleteKey(const std::string& section, const std::string& key)
     }
     return Edit([&](ProfileText& text) { text.DeleteKey(section, key); });
 }
-
-#ifdef _WIN32
-
-// The roaming application-data folder as it is; this program never creates
-// it. Wide, so that a user folder outside the ANSI code page still works.
-std::string SettingsFilePath() {
-    wchar_t folder[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK ||
-        folder[0] == L'\0') {
-        return {};
-    }
-    return safefile::Utf8FromWide(folder) + "\\VRX310.ini";
-}
-
-#else
-
-namespace {
-
-// Creates dir and its missing parents, each with mode 0700.
-bool EnsureFolder(const std::string& dir) {
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0) {
-        return S_ISDIR(st.st_mode);
-    }
-    const size_t slash = dir.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !EnsureFolder(dir.substr(0, slash))) {
-        return false;
-    }
-    if (::mkdir(dir.c_str(), 0700) != 0) {
-        // Someone else may have created it meanwhile.
-        return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    }
-    // The umask may have taken bits away; the folder is the user's alone.
-    ::chmod(dir.c_str(), 0700);
-    return true;
-}
-
-} // namespace
-
-std::string SettingsFilePath() {
-    std::string folder;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') {
-        folder = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        std::string homeDir = (home && home[0] == '/') ? home : "";
-        if (homeDir.empty()) {
-            if (const passwd* pw = ::getpwuid(::getuid());
-                pw && pw->pw_dir && pw->pw_dir[0] == '/') {
-                homeDir = pw->pw_dir;
-            }
-        }
-        if (homeDir.empty()) {
-            return {};
-        }
-        folder = homeDir + "/.config";
-    }
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    if (!EnsureFolder(folder)) {
-        return {};
-    }
-    return folder + "/VRX310.ini";
-}
-
-#endif
 
 CompanyDetails ReadCompanyDetails(const SettingsFile& settings) {
     CompanyDetails d;

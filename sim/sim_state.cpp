@@ -1,7 +1,3 @@
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "sim/sim_state.h"
 
 #include "device/little_endian.h"
@@ -14,10 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <vector>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace vrxsim {
 
@@ -228,55 +220,6 @@ std::string FormatState(const State& s) {
     out += "fault_read=" + CommandList(s.FaultRead) + "\n";
     return out;
 }
-
-#ifdef _WIN32
-
-namespace {
-
-// Environment values in UTF-8, whatever the ANSI code page.
-std::string EnvironmentPath(const wchar_t* name) {
-    const wchar_t* value = ::_wgetenv(name);
-    if (value == nullptr || *value == L'\0')
-        return std::string();
-    return safefile::Utf8FromWide(value);
-}
-
-} // namespace
-
-std::string StatePath() {
-    std::string path = EnvironmentPath(L"VRX310_SIM_STATE");
-    if (!path.empty())
-        return path;
-    // The user's own temporary folder; it ends in a backslash.
-    wchar_t folder[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH)
-        return "vrx310-sim.state";
-    return safefile::Utf8FromWide(std::wstring(folder, length) + L"vrx310-sim.state");
-}
-
-std::string LogPath() {
-    return EnvironmentPath(L"VRX310_SIM_LOG");
-}
-
-#else
-
-std::string StatePath() {
-    const char* explicitPath = std::getenv("VRX310_SIM_STATE");
-    if (explicitPath != nullptr && *explicitPath != '\0')
-        return explicitPath;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0')
-        return std::string(runtime) + "/vrx310-sim.state";
-    return "/tmp/vrx310-sim-" + std::to_string(static_cast<unsigned long>(getuid())) + ".state";
-}
-
-std::string LogPath() {
-    const char* path = std::getenv("VRX310_SIM_LOG");
-    return path != nullptr ? path : std::string();
-}
-
-#endif
 
 void AppendToLog(const std::string& path, const std::string& line) {
 #ifdef _WIN32

@@ -1,10 +1,7 @@
 // vrx310-cli: the VRX-310 companion's core from the command line.
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "tools/common/tool_console.h"
 #include "tools/vrx310-cli/commands.h"
+#include "tools/vrx310-cli/library_search.h"
 #include "tools/vrx310-cli/print_command.h"
 #include "tools/vrx310-cli/report_commands.h"
 
@@ -43,29 +40,6 @@ bool IsVersion(const std::string& arg) {
 void PrintVersion() {
     std::printf("vrx310-cli %s\n", VRX310_VERSION);
 }
-
-#ifdef _WIN32
-// The tester's library is loaded by its bare name: from beside the program,
-// the system folders or PATH, never from whatever folder we run in. A DLL
-// folder takes the current folder's place in the search; the program's own
-// folder does no harm there. (An empty one would do on Windows, but Wine
-// takes it as none.)
-void KeepCurrentFolderOutOfLibrarySearch() {
-    std::wstring program;
-    // Long paths reach 32767 characters.
-    for (DWORD size = MAX_PATH; size <= 65536 && program.empty(); size *= 2) {
-        std::wstring buffer(size, L'\0');
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (length == 0)
-            break;
-        if (length < size)
-            program = buffer.substr(0, length);
-    }
-    const std::size_t slash = program.find_last_of(L"\\/");
-    if (slash == std::wstring::npos || !::SetDllDirectoryW(program.substr(0, slash).c_str()))
-        ::SetDllDirectoryW(L"");
-}
-#endif
 
 } // namespace
 

@@ -1,11 +1,11 @@
-#ifdef _WIN32
+// The tools' console on Windows: the wide command line as UTF-8, binary
+// output and a UTF-8 console while the tool runs.
 // <shellapi.h> needs what <windows.h> declares.
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#endif
 
 #include "tools/common/tool_console.h"
 
@@ -15,8 +15,6 @@
 #include <cstdlib>
 
 namespace toolconsole {
-
-#ifdef _WIN32
 
 std::vector<std::string> Arguments(int argc, char** argv) {
     int count = 0;
@@ -53,15 +51,5 @@ void UseBinaryOutput() {
         std::atexit(RestoreConsoleCodePage);
     }
 }
-
-#else
-
-std::vector<std::string> Arguments(int argc, char** argv) {
-    return std::vector<std::string>(argv + 1, argv + argc);
-}
-
-void UseBinaryOutput() {}
-
-#endif
 
 } // namespace toolconsole
