@@ -2,6 +2,7 @@
 #include "app/main/main_window.h"
 #include "app/main/main_window_icons.h"
 #include "app/main/start_up.h"
+#include "device/library_search.h"
 #include "fileio/safe_file.h"
 #include "text/language_choice.h"
 
@@ -105,6 +106,8 @@ public:
 };
 
 int Run(int argc, char** argv) {
+    // Before anything can load the tester's library.
+    KeepCurrentFolderOutOfLibrarySearch();
     // 1. The file test comes first; the module needs the application.
     const LanguageChoice language = ChooseLanguage(QDir::currentPath().toStdString());
     CurrentDateFormats() = language.Formats;

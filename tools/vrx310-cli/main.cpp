@@ -1,7 +1,7 @@
 // vrx310-cli: the VRX-310 companion's core from the command line.
+#include "device/library_search.h"
 #include "tools/common/tool_console.h"
 #include "tools/vrx310-cli/commands.h"
-#include "tools/vrx310-cli/library_search.h"
 #include "tools/vrx310-cli/print_command.h"
 #include "tools/vrx310-cli/report_commands.h"
 
@@ -54,9 +54,7 @@ void PrintUsage(bool toStdout) {
 }
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
     KeepCurrentFolderOutOfLibrarySearch();
-#endif
     toolconsole::UseBinaryOutput();
     const CommandArgs args = toolconsole::Arguments(argc, argv);
     if (args.empty()) {

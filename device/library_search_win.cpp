@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "tools/vrx310-cli/library_search.h"
+#include "device/library_search.h"
 
 #include <string>
 

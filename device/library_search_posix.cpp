@@ -1,0 +1,3 @@
+#include "device/library_search.h"
+
+void KeepCurrentFolderOutOfLibrarySearch() {}
