@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -13,7 +17,30 @@
 
 namespace {
 
-// Skips the tests on a machine where a VRX-310 is plugged in.
+#ifdef _WIN32
+void* Load(const char* path) {
+    return reinterpret_cast<void*>(::LoadLibraryA(path));
+}
+void* Find(void* lib, const char* name) {
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(lib), name));
+}
+void Unload(void* lib) {
+    ::FreeLibrary(static_cast<HMODULE>(lib));
+}
+#else
+void* Load(const char* path) {
+    return dlopen(path, RTLD_NOW);
+}
+void* Find(void* lib, const char* name) {
+    return dlsym(lib, name);
+}
+void Unload(void* lib) {
+    Unload(lib);
+}
+#endif
+
+// Skips the tests on a machine where a VRX-310 is plugged in (Linux can
+// tell; the Windows build runs under Wine, which has none).
 bool TesterAttached() {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/sys/bus/usb/devices", ec)) {
@@ -37,12 +64,12 @@ TEST(RealHidLibrary, LoadsCompletelyAndFindsNoTester) {
 }
 
 TEST(RealHidLibrary, TransfersWithoutADeviceFailAtOnce) {
-    void* lib = dlopen(REAL_HID_PATH, RTLD_NOW);
-    ASSERT_NE(lib, nullptr) << dlerror();
-    auto write = reinterpret_cast<writeData_t>(dlsym(lib, "writeData"));
-    auto read = reinterpret_cast<readData_t>(dlsym(lib, "readData"));
-    auto close = reinterpret_cast<closeDevice_t>(dlsym(lib, "closeDevice"));
-    auto inputLength = reinterpret_cast<getInputReportLength_t>(dlsym(lib, "getInputReportLength"));
+    void* lib = Load(REAL_HID_PATH);
+    ASSERT_NE(lib, nullptr) << REAL_HID_PATH;
+    auto write = reinterpret_cast<writeData_t>(Find(lib, "writeData"));
+    auto read = reinterpret_cast<readData_t>(Find(lib, "readData"));
+    auto close = reinterpret_cast<closeDevice_t>(Find(lib, "closeDevice"));
+    auto inputLength = reinterpret_cast<getInputReportLength_t>(Find(lib, "getInputReportLength"));
     ASSERT_TRUE(write && read && close && inputLength);
     close();
     unsigned char report[64] = {0x40, 0x00};
@@ -52,7 +79,7 @@ TEST(RealHidLibrary, TransfersWithoutADeviceFailAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_EQ(report[0], 0x40); // untouched
     EXPECT_EQ(inputLength(), 64);
-    dlclose(lib);
+    Unload(lib);
 }
 
 } // namespace
