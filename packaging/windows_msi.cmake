@@ -20,13 +20,12 @@ add_custom_command(OUTPUT ${_msi}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/bin/VRX310_Application.DEU ${_stage}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/app/vrx310.ico ${_stage}
   COMMAND ${CMAKE_STRIP} --strip-debug ${_staged}
-  COMMAND ${VRX_WIXL} -D Version=${PROJECT_VERSION} -D "Manufacturer=${VRX_COMPANY}"
-          -D ProgramIcon=${_stage}/vrx310.ico
-          -D Program=${_stage}/VRX310_Application.exe
-          -D GermanModule=${_stage}/VRX310_Application.DEU
-          -D TesterLibrary=${_stage}/AtUsbHid.dll
-          -D Cli=${_stage}/vrx310-cli.exe -D FbTool=${_stage}/fbtool.exe
-          -o ${_msi} ${_wxs}
+  # wixl takes the files' names relative to the folder it runs in.
+  COMMAND ${CMAKE_COMMAND} -E chdir ${_stage}
+          ${VRX_WIXL} -D Version=${PROJECT_VERSION} -D "Manufacturer=${VRX_COMPANY}"
+          -D ProgramIcon=vrx310.ico -D Program=VRX310_Application.exe
+          -D GermanModule=VRX310_Application.DEU -D TesterLibrary=AtUsbHid.dll
+          -D Cli=vrx310-cli.exe -D FbTool=fbtool.exe -o ${_msi} ${_wxs}
   DEPENDS VRX310_Application atusbhid_real vrx310-cli fbtool vrx_language_de ${_wxs}
   VERBATIM)
 add_custom_target(windows_msi DEPENDS ${_msi})
