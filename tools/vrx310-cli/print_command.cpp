@@ -84,9 +84,12 @@ int PrintReportFile(const PrintOptions& o) {
     // An unknown unit would read -1 on every compression bar.
     const int unit = o.Unit ? *o.Unit : ReportUnitOrBar(report, "printed");
 
-    // Only this command needs a window system, and no display.
+    // Only this command needs a window system, and no display. Windows' own
+    // needs none either and is where the fonts are.
+#ifndef _WIN32
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     int argc = 1;
     char name[] = "vrx310-cli";
     char* argv[] = {name, nullptr};
