@@ -550,6 +550,10 @@ void TFormMain::DetectTester() {
 }
 
 bool TFormMain::FormCloseQuery() {
+    return MayReplaceReport();
+}
+
+bool TFormMain::MayReplaceReport() {
     if (!report_.Unsaved)
         return true;
     const int answer =
@@ -559,7 +563,7 @@ bool TFormMain::FormCloseQuery() {
         ActionFileSaveExecute();
         return !report_.Unsaved;
     }
-    // Closing the question without a button keeps the window open.
+    // Closing the question without a button keeps the report.
     return answer != mrCancel;
 }
 

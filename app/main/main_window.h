@@ -205,6 +205,10 @@ private:
     void FormCreate();
     // Returns whether the window may close (the unsaved-report question).
     bool FormCloseQuery();
+    // Whether the current report may go: an unsaved one asks "The current
+    // report is not saved! Save now?"; Yes saves, No lets it go, Cancel
+    // keeps it.
+    bool MayReplaceReport();
     void FormDestroy();
     void Panel6Resize();
     void LayoutChartPart(QWidget* panel, BarChart* chart, int chartTop, int bottomMargin,

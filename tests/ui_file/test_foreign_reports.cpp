@@ -35,12 +35,42 @@ bool HasRed(const QImage& image) {
     return false;
 }
 
+bool SaveSample(const QString& path) {
+    MeasurementReport r;
+    r.CarID = "ABC";
+    r.Operator = "Kurt";
+    r.Compression[0] = 1285;
+    return SaveReportFile(Local(path), r, false, "d", nullptr);
+}
+
+// A file manager's drag of one file (its url and the url as text) onto
+// target, offering copy and move; how it was taken.
+Qt::DropAction Drop(QWidget* target, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setText(QUrl::fromLocalFile(path).toString());
+    const QPointF at(target->width() / 2, target->height() / 2);
+    for (const QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop}) {
+        QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier,
+                         type);
+        QApplication::sendEvent(target, &event);
+        if (!event.isAccepted())
+            return Qt::IgnoreAction;
+        if (type == QEvent::Drop)
+            return event.dropAction();
+    }
+    return Qt::IgnoreAction;
+}
+
+const QString NotSaved = QStringLiteral("The current report is not saved! Save now?");
+
 } // namespace
 
 class TestForeignReports : public QObject {
     Q_OBJECT
 private slots:
     void markupInAReportIsShownAsText();
+    void aReportOverAnUnsavedReadingAsksFirst();
 };
 
 void TestForeignReports::markupInAReportIsShownAsText() {
@@ -78,6 +108,59 @@ void TestForeignReports::markupInAReportIsShownAsText() {
     // A size-7 font would make the serial's line several times as high.
     QVERIFY(FormMain->LabelDeviceSN->sizeHint().height() < 40);
     QCOMPARE(fx.Answers().Shown().size(), 0);
+    QVERIFY(FormMain->close());
+}
+
+void TestForeignReports::aReportOverAnUnsavedReadingAsksFirst() {
+    QTemporaryDir here;
+    const QString report = here.filePath(QStringLiteral("ABC.vrx"));
+    QVERIFY(SaveSample(report));
+    MainWindowFixture fx;
+    fx.WriteSettings(QStringLiteral("[Main]\nAutoClear=1\n"));
+    fx.Start();
+    // Read and erased: the values now exist only in the window.
+    fx.Answers().Expect(mrOk);
+    FormMain->ActionDeviceRead->trigger();
+    QCOMPARE(FormMain->StatusText(3), QStringLiteral("measures erased"));
+    const MeasurementReport reading = FormMain->Report();
+    const QString title = FormMain->windowTitle();
+    auto keptTheReading = [&] {
+        return FormMain->windowTitle() == title && FormMain->Report().Unsaved &&
+               FormMain->Report().Compression == reading.Compression &&
+               FormMain->LabeledEditCarID->text().isEmpty();
+    };
+
+    // A drop, Open File and an argument each ask; closing the question
+    // keeps the reading.
+    fx.Answers().Expect(0);
+    QCOMPARE(Drop(FormMain, report), Qt::CopyAction);
+    QTRY_COMPARE(fx.Answers().Shown().size(), 2);
+    QVERIFY(keptTheReading());
+    {
+        ModalScript script;
+        script.ChooseInFileDialog(report);
+        fx.Answers().Expect(0);
+        FormMain->ActionFileOpen->trigger();
+        QCOMPARE(script.Pending(), 0);
+    }
+    QVERIFY(keptTheReading());
+    fx.Answers().Expect(0);
+    FormMain->OpenReportArgument({Program, report});
+    QVERIFY(keptTheReading());
+    QCOMPARE(fx.Answers().Shown().size(), 4);
+    for (int i = 1; i < 4; ++i) {
+        QCOMPARE(fx.Answers().Shown()[i].Text, NotSaved);
+        QCOMPARE(fx.Answers().Shown()[i].Buttons, (QStringList{"Yes", "No"}));
+    }
+
+    // No lets the reading go.
+    fx.Answers().Expect(mrNo);
+    QCOMPARE(Drop(FormMain, report), Qt::CopyAction);
+    QTRY_COMPARE(FormMain->windowTitle(), "VRX-310: " + report);
+    QCOMPARE(FormMain->LabeledEditCarID->text(), QStringLiteral("ABC"));
+    QVERIFY(!FormMain->Report().Unsaved);
+    QCOMPARE(fx.Answers().Shown().size(), 5);
+    QCOMPARE(fx.Answers().Unexpected(), 0);
     QVERIFY(FormMain->close());
 }
 
