@@ -44,15 +44,15 @@ bool SaveSample(const QString& path) {
 }
 
 // A file manager's drag of one file (its url and the url as text) onto
-// target, offering copy and move; how it was taken.
-Qt::DropAction Drop(QWidget* target, const QString& path) {
+// target; how it was taken.
+Qt::DropAction Drop(QWidget* target, const QString& path,
+                    Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     data.setText(QUrl::fromLocalFile(path).toString());
     const QPointF at(target->width() / 2, target->height() / 2);
     for (const QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop}) {
-        QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier,
-                         type);
+        QDropEvent event(at, offered, &data, Qt::LeftButton, Qt::NoModifier, type);
         QApplication::sendEvent(target, &event);
         if (!event.isAccepted())
             return Qt::IgnoreAction;
@@ -71,6 +71,7 @@ class TestForeignReports : public QObject {
 private slots:
     void markupInAReportIsShownAsText();
     void aReportOverAnUnsavedReadingAsksFirst();
+    void aReportDroppedOnTheVehicleFieldOpensAsACopy();
 };
 
 void TestForeignReports::markupInAReportIsShownAsText() {
@@ -161,6 +162,31 @@ void TestForeignReports::aReportOverAnUnsavedReadingAsksFirst() {
     QVERIFY(!FormMain->Report().Unsaved);
     QCOMPARE(fx.Answers().Shown().size(), 5);
     QCOMPARE(fx.Answers().Unexpected(), 0);
+    QVERIFY(FormMain->close());
+}
+
+void TestForeignReports::aReportDroppedOnTheVehicleFieldOpensAsACopy() {
+    QTemporaryDir here;
+    const QString report = here.filePath(QStringLiteral("Kunde M\u00fcller.vrx"));
+    QVERIFY(SaveSample(report));
+    MainWindowFixture fx;
+    fx.Start();
+    QLineEdit* field = FormMain->LabeledEditCarID;
+
+    // Offered as a move only: refused, nothing pasted.
+    QCOMPARE(Drop(field, report, Qt::MoveAction), Qt::IgnoreAction);
+    QCoreApplication::processEvents();
+    QCOMPARE(field->text(), QString());
+
+    // Over a typed vehicle: the report opens (after the question), its own
+    // vehicle shows, and the file stays where it was.
+    QTest::keyClicks(field, QStringLiteral("XYZ 123"));
+    fx.Answers().Expect(mrNo);
+    QCOMPARE(Drop(field, report), Qt::CopyAction);
+    QTRY_COMPARE(FormMain->windowTitle(), "VRX-310: " + report);
+    QCOMPARE(field->text(), QStringLiteral("ABC"));
+    QCOMPARE(fx.Answers().Shown().size(), 1);
+    QVERIFY(QFile::exists(report));
     QVERIFY(FormMain->close());
 }
 
