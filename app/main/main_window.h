@@ -230,6 +230,9 @@ private:
     // One local file dropped on the window opens as a report
     // (main_window_drop.cpp).
     void AcceptReportDrops();
+    // Company details and operator names as the settings file holds them
+    // now (main_window_dialogs.cpp).
+    void RereadSharedSettings();
     // The company logo (main_window_dialogs.cpp).
     void LoadCompanyLogo(const std::string& path);
 
