@@ -86,13 +86,22 @@ void RemoveLeftovers(const std::string& target) {
         return;
     }
     const std::string prefix = name + ".";
+    const std::string shortPrefix = ShortTempPrefix(name);
     while (const dirent* e = ::readdir(dir)) {
         const std::string entry = e->d_name;
-        if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) {
-            continue;
-        }
+        auto startsWith = [&entry](const std::string& p) {
+            return entry.size() > p.size() && entry.compare(0, p.size(), p) == 0;
+        };
         unsigned long long pid = 0;
-        const Leftover kind = LeftoverKind(entry.substr(prefix.size()), pid);
+        Leftover kind = Leftover::No;
+        if (startsWith(prefix)) {
+            kind = LeftoverKind(entry.substr(prefix.size()), pid);
+        } else if (startsWith(shortPrefix)) {
+            kind = LeftoverKind(entry.substr(shortPrefix.size()), pid);
+            if (kind == Leftover::Old) {
+                kind = Leftover::No;
+            }
+        }
         const bool remove = kind == Leftover::Old ||
                             (kind == Leftover::OfProcess && ProcessIsGone(static_cast<long>(pid)));
         if (!remove) {

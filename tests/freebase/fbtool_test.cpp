@@ -121,6 +121,16 @@ TEST_F(FbtoolTest, DumpThenBuildGivesTheSameFile) {
     ExpectSameApartFromDates(ReadBytes(v1), ReadBytes(dir / "as1.fdb"));
 }
 
+// Names of 250 bytes leave no room for the usual temporary name beside
+// them; both writers still write them.
+TEST_F(FbtoolTest, DumpAndBuildWriteTheLongestNames) {
+    const std::string original = MakeSample("sample.fdb", TSaveAsVersion::Version2);
+    const std::string stem(246, 'L'), json = dir / (stem + ".jsn"), built = dir / (stem + ".fdb");
+    ASSERT_EQ(Tool("dump " + original + " " + json).Status, 0) << Stderr();
+    ASSERT_EQ(Tool("build " + json + " " + built).Status, 0) << Stderr();
+    ExpectSameApartFromDates(ReadBytes(original), ReadBytes(built));
+}
+
 TEST_F(FbtoolTest, BuildTakesFloatingFromValueWhenThereIsNoHex) {
     WriteText("in.json", R"({"version": 1, "entries": [
         {"type": "floating", "name": "F", "tag": 0, "value": 1.0},
