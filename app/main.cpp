@@ -101,7 +101,10 @@ public:
     }
 
     static void ShowException(const QString& text) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), text);
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 };
 

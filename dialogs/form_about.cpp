@@ -31,6 +31,7 @@ const char* const kHomepage = "www.kaldorian-diagnostics.example";
 QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y) {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText); // version texts come from the program file
     label->move(x, y);
     return label;
 }

@@ -50,6 +50,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
 
     label_ = new QLabel(this);
     label_->setGeometry(10, 10, 371, 17);
+    label_->setTextFormat(Qt::PlainText);
     label_->setAutoFillBackground(true);
     QPalette lp = label_->palette();
     lp.setColor(QPalette::Window, QColor(11, 65, 81));
@@ -174,6 +175,7 @@ bool TFormChangeSens::TesterOpen() const {
 void TFormChangeSens::ShowPlainMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

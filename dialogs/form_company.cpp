@@ -212,6 +212,7 @@ void TFormCompany::VerzAuftrufClick() {
 
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
                     MessageTable().value(msgFileNotGuilty), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 
     // Back to the stored logo, else the default picture, whose name is

@@ -216,7 +216,7 @@ void TFormMsg::ResetLayout() {
     c_->firstFocus = nullptr;
 }
 
-int TFormMsg::ShowMsg(const QString& text, int kind, int buttons, bool sound) {
+int TFormMsg::ShowMsg(const QString& text, int kind, int buttons, bool sound, int focus) {
     // One instance: a second message while one is open must not take it over.
     if (isVisible())
         return mrCancel;
@@ -249,8 +249,8 @@ int TFormMsg::ShowMsg(const QString& text, int kind, int buttons, bool sound) {
     case btnYesNo:
         place(c_->yes, 30);
         place(c_->no, 160);
-        c_->yes->setDefault(true);
-        c_->firstFocus = c_->yes;
+        c_->firstFocus = focus == mrNo ? c_->no : c_->yes;
+        c_->firstFocus->setDefault(true);
         break;
     default: // btnOk and any other value
         place(c_->ok, 30);
@@ -279,11 +279,13 @@ void TFormMsg::reject() {
 
 void TFormMsg::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Cancel)) {
-        // Escape answers Cancel or No where shown; with OK alone it does nothing.
+        // Escape answers Cancel where shown and leaves a Yes/No question
+        // unanswered, as the close box does (No may lose a report); with OK
+        // alone it does nothing.
         if (!c_->cancel->isHidden())
             c_->cancel->click();
         else if (!c_->no->isHidden())
-            c_->no->click();
+            done(mrCancel);
         event->accept();
         return;
     }

@@ -24,7 +24,9 @@ public:
 
     // Shows text modally; returns 1 OK, 2 Cancel or closed, 6 Yes, 7 No.
     // A call while the dialog is already open returns 2 and leaves it alone.
-    int ShowMsg(const QString& text, int kind, int buttons, bool sound);
+    // focus names the button that has the focus and answers Enter (mrNo for
+    // a question whose Yes loses data); mrNone: the first button.
+    int ShowMsg(const QString& text, int kind, int buttons, bool sound, int focus = mrNone);
 
     // The dialog's message table (captions by kind), localisable.
     QStringList MessageTable() const;

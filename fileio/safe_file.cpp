@@ -133,8 +133,37 @@ ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& o
     return ReadInto(path, out, maxBytes);
 }
 
+std::string ShortTempPrefix(const std::string& name) {
+    // FNV-1a: the same name gives the same prefix in every process, so a
+    // dead process's leftover is found again.
+    std::uint32_t hash = 2166136261u;
+    for (const unsigned char c : name) {
+        hash = (hash ^ c) * 16777619u;
+    }
+    static const char hex[] = "0123456789abcdef";
+    std::string prefix = ".vrx-";
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        prefix += hex[(hash >> shift) & 0xf];
+    }
+    return prefix + ".";
+}
+
 std::string TempNameFor(const std::string& target, long pid, const std::string& unique) {
-    return target + "." + std::to_string(pid) + "." + unique + ".tmp";
+    // Every name the file system takes (255 bytes) must be writable, also
+    // where the usual temporary name beside it would be too long.
+    constexpr std::size_t kMaxNameBytes = 255;
+    const std::string tail = std::to_string(pid) + "." + unique + ".tmp";
+#ifdef _WIN32
+    const std::size_t slash = target.find_last_of("/\\:");
+#else
+    const std::size_t slash = target.find_last_of('/');
+#endif
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string name = target.substr(nameStart);
+    if (name.size() + 1 + tail.size() <= kMaxNameBytes) {
+        return target + "." + tail;
+    }
+    return target.substr(0, nameStart) + ShortTempPrefix(name) + tail;
 }
 
 FileReplacer::~FileReplacer() {

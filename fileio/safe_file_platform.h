@@ -30,6 +30,11 @@ enum class Leftover { No, Old, OfProcess };
 // "<pid>.tmp" / "<pid>.<unique>.tmp" of a process that may still run.
 Leftover LeftoverKind(const std::string& rest, unsigned long long& pid);
 
+// The start of the temporary names beside a target whose name leaves no
+// room for "NAME.<pid>.<unique>.tmp" within a name's 255 bytes:
+// ".vrx-<hash of NAME>.", followed by "<pid>.<unique>.tmp".
+std::string ShortTempPrefix(const std::string& name);
+
 // One platform's steps (safe_file_posix.cpp, safe_file_win.cpp).
 
 // Opens for reading and checks type and size on the open file; `file` is

@@ -47,13 +47,15 @@ bool MayFollow(const std::string& link, const struct stat& linkStat) {
 }
 
 // A link is followed, so the new file replaces what it points to and the
-// link itself stays. Empty when the link must not be followed.
-std::string ResolveTarget(const std::string& target) {
+// link itself stays. Empty, with error set, when the link must not or
+// cannot be followed (a loop): the link is never replaced by a file.
+std::string ResolveTarget(const std::string& target, int& error) {
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
         return target;
     }
     if (!MayFollow(target, st)) {
+        error = EACCES;
         return std::string();
     }
     if (char* real = ::realpath(target.c_str(), nullptr)) {
@@ -61,10 +63,18 @@ std::string ResolveTarget(const std::string& target) {
         std::free(real);
         return r;
     }
+    if (errno != ENOENT) {
+        error = errno; // ELOOP for a loop
+        return std::string();
+    }
     // A link to a file not yet there: create the file it names.
     std::error_code ec;
     const fs::path resolved = fs::weakly_canonical(target, ec);
-    return ec ? target : resolved.string();
+    if (ec) {
+        error = ec.value();
+        return std::string();
+    }
+    return resolved.string();
 }
 
 bool ProcessIsGone(long pid) {
@@ -86,13 +96,22 @@ void RemoveLeftovers(const std::string& target) {
         return;
     }
     const std::string prefix = name + ".";
+    const std::string shortPrefix = ShortTempPrefix(name);
     while (const dirent* e = ::readdir(dir)) {
         const std::string entry = e->d_name;
-        if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) {
-            continue;
-        }
+        auto startsWith = [&entry](const std::string& p) {
+            return entry.size() > p.size() && entry.compare(0, p.size(), p) == 0;
+        };
         unsigned long long pid = 0;
-        const Leftover kind = LeftoverKind(entry.substr(prefix.size()), pid);
+        Leftover kind = Leftover::No;
+        if (startsWith(prefix)) {
+            kind = LeftoverKind(entry.substr(prefix.size()), pid);
+        } else if (startsWith(shortPrefix)) {
+            kind = LeftoverKind(entry.substr(shortPrefix.size()), pid);
+            if (kind == Leftover::Old) {
+                kind = Leftover::No;
+            }
+        }
         const bool remove = kind == Leftover::Old ||
                             (kind == Leftover::OfProcess && ProcessIsGone(static_cast<long>(pid)));
         if (!remove) {
@@ -208,9 +227,10 @@ bool FileReplacer::Begin(const std::string& target) {
     if (target.empty()) {
         return Fail(ENOENT);
     }
-    target_ = ResolveTarget(target);
+    int refused = 0;
+    target_ = ResolveTarget(target, refused);
     if (target_.empty()) {
-        return Fail(EACCES);
+        return Fail(refused ? refused : EACCES);
     }
 
     struct stat old {};

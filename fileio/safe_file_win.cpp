@@ -113,11 +113,10 @@ bool ProcessIsGone(unsigned long long pid) {
 }
 
 // Leftovers of earlier writes of this target by processes that no longer
-// run, as on every platform. Names compare without case, as Windows does.
-void RemoveLeftovers(const std::wstring& target) {
-    const std::size_t nameStart = NameStart(target);
-    const std::wstring folder = target.substr(0, nameStart);
-    const std::wstring prefix = target.substr(nameStart) + L".";
+// run, as on every platform; prefix is "NAME." or, for a name too long for
+// that, its short form. Names compare without case, as Windows does.
+void RemoveLeftoversWith(const std::wstring& target, const std::wstring& prefix, bool shortForm) {
+    const std::wstring folder = target.substr(0, NameStart(target));
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW((folder + prefix + L"*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) {
@@ -135,11 +134,21 @@ void RemoveLeftovers(const std::wstring& target) {
         }
         unsigned long long pid = 0;
         const Leftover kind = LeftoverKind(Utf8FromWide(name.substr(prefix.size())), pid);
-        if (kind == Leftover::Old || (kind == Leftover::OfProcess && ProcessIsGone(pid))) {
+        if ((kind == Leftover::Old && !shortForm) ||
+            (kind == Leftover::OfProcess && ProcessIsGone(pid))) {
             DeleteFileW((folder + name).c_str());
         }
     } while (FindNextFileW(find, &entry));
     FindClose(find);
+}
+
+// utf8Target is the target as the caller named it: the short form's hash
+// is taken of those bytes, as TempNameFor takes it.
+void RemoveLeftovers(const std::wstring& target, const std::string& utf8Target) {
+    RemoveLeftoversWith(target, target.substr(NameStart(target)) + L".", false);
+    const std::size_t slash = utf8Target.find_last_of("/\\:");
+    const std::string name = slash == std::string::npos ? utf8Target : utf8Target.substr(slash + 1);
+    RemoveLeftoversWith(target, WidePath(ShortTempPrefix(name)), true);
 }
 
 // The path with its folder: ReplaceFileW (Wine's at least) makes its backup
@@ -299,7 +308,7 @@ bool FileReplacer::Begin(const std::string& target) {
         return Fail(EACCES);
     }
 
-    RemoveLeftovers(wide);
+    RemoveLeftovers(wide, target_);
     const long pid = ProcessId();
     for (int attempt = 0; attempt < 100 && file_ == kNoFile; ++attempt) {
         const std::string temp = TempNameFor(target_, pid, UniquePart());

@@ -3,6 +3,7 @@
 #include "fileio/safe_file.h"
 #include "settings/profile_text.h"
 
+#include <algorithm>
 #include <climits>
 #include <utility>
 
@@ -153,6 +154,58 @@ void WriteCompanyDetails(SettingsFile& settings, const CompanyDetails& d) {
     });
 }
 
+void WriteCompanyChanges(SettingsFile& settings, const CompanyDetails& before,
+                         const CompanyDetails& after) {
+    settings.Edit([&](ProfileText& text) {
+        auto change = [&](const char* key, std::string CompanyDetails::*field) {
+            if (before.*field != after.*field) {
+                text.SetValue(kCompany, key, after.*field);
+            }
+        };
+        change("Name", &CompanyDetails::Name);
+        change("Address", &CompanyDetails::Address);
+        change("City", &CompanyDetails::City);
+        change("Phone", &CompanyDetails::Phone);
+        change("Fax", &CompanyDetails::Fax);
+        change("Email", &CompanyDetails::Email);
+        change("Website", &CompanyDetails::Website);
+        change("VerzFirmenlogo", &CompanyDetails::VerzFirmenlogo);
+    });
+}
+
+namespace {
+
+OperatorNames NamesIn(const ProfileText& text) {
+    OperatorNames names;
+    for (int i = 0;; ++i) {
+        const std::string name = text.Value(kNames, std::to_string(i)).value_or("");
+        if (name.empty()) {
+            break;
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+bool Contains(const OperatorNames& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Stores names under keys 0.. where they differ from now and removes the
+// keys beyond them.
+void StoreNames(ProfileText& text, const OperatorNames& now, const OperatorNames& names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i >= now.size() || now[i] != names[i]) {
+            text.SetValue(kNames, std::to_string(i), names[i]);
+        }
+    }
+    for (std::size_t i = now.size(); i > names.size(); --i) {
+        text.DeleteKey(kNames, std::to_string(i - 1));
+    }
+}
+
+} // namespace
+
 OperatorNames ReadOperatorNames(const SettingsFile& settings) {
     OperatorNames names;
     settings.Inspect([&](const ProfileText& text) {
@@ -184,8 +237,52 @@ void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const Operat
 }
 
 void AppendOperatorName(SettingsFile& settings, OperatorNames& names, const std::string& name) {
-    names.push_back(name.substr(0, MaxOperatorNameBytes));
-    settings.WriteString(kNames, std::to_string(names.size() - 1), names.back());
+    const std::string cut = name.substr(0, MaxOperatorNameBytes);
+    OperatorNames stored;
+    const bool written = settings.Edit([&](ProfileText& text) {
+        stored = NamesIn(text);
+        if (!cut.empty() && !Contains(stored, cut)) {
+            text.SetValue(kNames, std::to_string(stored.size()), cut);
+            stored.push_back(cut);
+        }
+    });
+    // Without a writable file the window still lists the name.
+    if (!written && !Contains(stored, cut)) {
+        stored = names;
+        stored.push_back(cut);
+    }
+    names = stored;
+}
+
+OperatorNames MergeOperatorNames(SettingsFile& settings, const OperatorNames& before,
+                                 const OperatorNames& after) {
+    OperatorNames merged;
+    const bool written = settings.Edit([&](ProfileText& text) {
+        const OperatorNames now = NamesIn(text);
+        // This window's list, less what another instance removed meanwhile,
+        // then what another instance added; an empty name would end the list.
+        for (const std::string& name : after) {
+            const bool removedElsewhere = Contains(before, name) && !Contains(now, name);
+            if (!name.empty() && !removedElsewhere && !Contains(merged, name)) {
+                merged.push_back(name);
+            }
+        }
+        for (const std::string& name : now) {
+            if (!Contains(before, name) && !Contains(merged, name)) {
+                merged.push_back(name);
+            }
+        }
+        StoreNames(text, now, merged);
+    });
+    if (!written) {
+        merged.clear();
+        for (const std::string& name : after) {
+            if (!name.empty()) {
+                merged.push_back(name);
+            }
+        }
+    }
+    return merged;
 }
 
 MainWindowSettings ReadMainWindowSettings(const SettingsFile& settings) {

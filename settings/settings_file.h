@@ -65,6 +65,10 @@ struct CompanyDetails {
 
 CompanyDetails ReadCompanyDetails(const SettingsFile& settings);
 void WriteCompanyDetails(SettingsFile& settings, const CompanyDetails& details);
+// Writes only the details that differ between before (what the window
+// showed) and after: another running instance's changes to the rest stay.
+void WriteCompanyChanges(SettingsFile& settings, const CompanyDetails& before,
+                         const CompanyDetails& after);
 
 using OperatorNames = std::vector<std::string>;
 
@@ -74,9 +78,15 @@ OperatorNames ReadOperatorNames(const SettingsFile& settings);
 void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const OperatorNames& names);
 // An operator name longer than this (from a hostile report) is cut.
 constexpr std::size_t MaxOperatorNameBytes = 255;
-// Appends to names and writes it under key (names.size() - 1); a name is
-// cut to MaxOperatorNameBytes.
+// Appends name (cut to MaxOperatorNameBytes) to the list as the file holds
+// it now, unless it is there already; names becomes that list.
 void AppendOperatorName(SettingsFile& settings, OperatorNames& names, const std::string& name);
+// Applies this window's edit of the list (before -> after) to the list as
+// the file holds it now: names another instance added stay, names it removed
+// stay removed; only keys whose value changes are written. Returns the list
+// now stored.
+OperatorNames MergeOperatorNames(SettingsFile& settings, const OperatorNames& before,
+                                 const OperatorNames& after);
 
 struct MainWindowSettings {
     int X = 10;

@@ -57,7 +57,8 @@ void PutValues(std::uint8_t* p, const std::array<std::int16_t, 12>& values) {
         PutU16(p + 2 * i, static_cast<std::uint16_t>(values[i]));
 }
 
-// The tester's side of one request.
+// The tester's side of one request; path is empty where the state file
+// must not be written (it was refused when read).
 void Handle(const unsigned char* request, State& state, const std::string& path) {
     const std::uint8_t command = request[0];
     const bool wrong = state.FaultLength.count(command) != 0;
@@ -81,7 +82,8 @@ void Handle(const unsigned char* request, State& state, const std::string& path)
         // Only a complete sensor block is taken.
         if (request[1] == 36) {
             std::memcpy(state.Sensor.data(), request + 2, 36);
-            vrxsim::SaveState(path, state);
+            if (!path.empty())
+                vrxsim::SaveState(path, state);
         }
         break;
     case 0x40: {
@@ -94,7 +96,8 @@ void Handle(const unsigned char* request, State& state, const std::string& path)
     case 0x42:
         state.Compression.fill(-1);
         state.Leakage.fill(-1);
-        vrxsim::SaveState(path, state);
+        if (!path.empty())
+            vrxsim::SaveState(path, state);
         break;
     default:
         // Unknown commands are not answered.
@@ -125,14 +128,15 @@ ATUSBHID_API int ATUSBHID_CALL writeData(unsigned char* report) {
     if (!deviceOpen || report == nullptr)
         return 0;
     const std::string path = vrxsim::StatePath();
-    State state = vrxsim::LoadState(path);
+    bool refused = false;
+    State state = vrxsim::LoadState(path, &refused);
     const bool delivered = state.Connected && state.FaultWrite.count(report[0]) == 0;
     LogReport(report, delivered);
     if (!delivered)
         return 0;
     // A new request replaces any reply nobody read.
     replyPending = false;
-    Handle(report, state, path);
+    Handle(report, state, refused ? std::string() : path);
     return 1;
 }
 

@@ -233,10 +233,13 @@ void AppendToLog(const std::string& path, const std::string& line) {
     std::fclose(f);
 }
 
-State LoadState(const std::string& path) {
+State LoadState(const std::string& path, bool* refused) {
     // A state file is a few hundred bytes; a huge one, or a pipe, is not ours.
     std::string text;
-    if (safefile::ReadRegularFile(path, text, 64 * 1024) != safefile::ReadStatus::Ok)
+    const safefile::ReadStatus status = safefile::ReadRegularFile(path, text, 64 * 1024);
+    if (refused)
+        *refused = status != safefile::ReadStatus::Ok && status != safefile::ReadStatus::Missing;
+    if (status != safefile::ReadStatus::Ok)
         return DefaultState();
     return ParseState(text);
 }

@@ -37,8 +37,10 @@ std::string StatePath();
 std::string LogPath();
 // Appends `line` to the request log at `path` (from LogPath).
 void AppendToLog(const std::string& path, const std::string& line);
-// A missing or unreadable file gives the defaults.
-State LoadState(const std::string& path);
+// A missing or unreadable file gives the defaults. *refused (if given) tells
+// whether a file is there that was not read (too large, a pipe, a folder):
+// such a file is never written over.
+State LoadState(const std::string& path, bool* refused = nullptr);
 // Temporary file beside the target, flushed, renamed over it.
 bool SaveState(const std::string& path, const State& state);
 

@@ -67,7 +67,11 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     // Owned objects, before any control exists.
     settings_ = std::make_unique<SettingsFile>(SettingsFilePath());
     testerLink_ = std::make_unique<TesterLink>("AtUsbHid", [this](const std::string& message) {
-        QMessageBox::warning(this, QApplication::applicationDisplayName(), DiskToQ(message));
+        // The library's words are shown as they are, never as markup.
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                        DiskToQ(message), QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     });
     operatorNames_.clear();
     versionStrings_ = std::make_unique<VersionStrings>(std::string());
@@ -333,6 +337,9 @@ void TFormMain::CreatePanel2() {
         l->setFrameShadow(QFrame::Sunken);
         l->setMinimumHeight(20);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // A report's text that looks like markup must not be drawn as such
+        // (a spoofed serial, an image that names a pipe).
+        l->setTextFormat(Qt::PlainText);
         return l;
     };
 
@@ -378,6 +385,7 @@ void TFormMain::CreatePanel2() {
     dt->addWidget(new QLabel(tr("Date and Time:"), PanelDateTime));
     LabelDateTime = new QLabel(PanelDateTime);
     LabelDateTime->setObjectName(QStringLiteral("LabelDateTime"));
+    LabelDateTime->setTextFormat(Qt::PlainText);
     dt->addWidget(LabelDateTime);
     col->addWidget(PanelDateTime);
     col->addSpacing(8);
@@ -419,6 +427,7 @@ void TFormMain::CreateStatusBar() {
     for (int i = 0; i < 4; ++i) {
         auto* l = new QLabel(bar);
         l->setFixedWidth(StatusWidths[i]);
+        l->setTextFormat(Qt::PlainText);
         l->setAlignment(Qt::AlignCenter);
         l->setFrameShape(QFrame::StyledPanel);
         l->setFrameShadow(QFrame::Sunken);
@@ -541,6 +550,10 @@ void TFormMain::DetectTester() {
 }
 
 bool TFormMain::FormCloseQuery() {
+    return MayReplaceReport();
+}
+
+bool TFormMain::MayReplaceReport() {
     if (!report_.Unsaved)
         return true;
     const int answer =
@@ -550,7 +563,7 @@ bool TFormMain::FormCloseQuery() {
         ActionFileSaveExecute();
         return !report_.Unsaved;
     }
-    // Closing the question without a button keeps the window open.
+    // Closing the question without a button keeps the report.
     return answer != mrCancel;
 }
 

@@ -205,6 +205,10 @@ private:
     void FormCreate();
     // Returns whether the window may close (the unsaved-report question).
     bool FormCloseQuery();
+    // Whether the current report may go: an unsaved one asks "The current
+    // report is not saved! Save now?"; Yes saves, No lets it go, Cancel
+    // keeps it.
+    bool MayReplaceReport();
     void FormDestroy();
     void Panel6Resize();
     void LayoutChartPart(QWidget* panel, BarChart* chart, int chartTop, int bottomMargin,
@@ -226,6 +230,9 @@ private:
     // One local file dropped on the window opens as a report
     // (main_window_drop.cpp).
     void AcceptReportDrops();
+    // Company details and operator names as the settings file holds them
+    // now (main_window_dialogs.cpp).
+    void RereadSharedSettings();
     // The company logo (main_window_dialogs.cpp).
     void LoadCompanyLogo(const std::string& path);
 

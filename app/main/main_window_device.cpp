@@ -88,8 +88,9 @@ void TFormMain::ActionDeviceReadExecute() {
 }
 
 void TFormMain::ActionDeviceClearExecute() {
+    // No has the focus: Enter must not erase values nobody has read.
     if (!report_.ValuesRead && FormMsg->ShowMsg(MessageText(msgEraseUnreadMeasures), mkConfirmation,
-                                                btnYesNo, true) != mrYes)
+                                                btnYesNo, true, mrNo) != mrYes)
         return;
     if (!testerLink_->IsOpen())
         return;

@@ -21,16 +21,32 @@ void TFormMain::LoadCompanyLogo(const std::string& path) {
     ShowLogo(picture);
 }
 
+void TFormMain::RereadSharedSettings() {
+    // A second window of the program may have changed them since; without a
+    // settings file the window's own copies are all there is.
+    if (settings_->Path().empty())
+        return;
+    companyDetails_ = ReadCompanyDetails(*settings_);
+    operatorNames_ = ReadOperatorNames(*settings_);
+}
+
 void TFormMain::ActionSettingsCompanyExecute() {
+    RereadSharedSettings();
+    const CompanyDetails shown = companyDetails_;
+    // Only what was changed here is written: an OK without changes keeps
+    // what another window stored meanwhile.
     if (FormCompany->EditCompany(companyDetails_))
-        WriteCompanyDetails(*settings_, companyDetails_);
+        WriteCompanyChanges(*settings_, shown, companyDetails_);
+    RereadSharedSettings();
     LoadCompanyLogo(settings_->ReadString("Company", "VerzFirmenlogo", ""));
 }
 
 void TFormMain::ActionSettingsNamesExecute() {
+    RereadSharedSettings();
+    const OperatorNames shown = operatorNames_;
     if (!FormNames->EditNames(operatorNames_))
         return;
-    RewriteOperatorNames(*settings_, ComboBoxNames->count(), operatorNames_);
+    operatorNames_ = MergeOperatorNames(*settings_, shown, operatorNames_);
     const int remembered = ComboBoxNames->currentIndex();
     SetOperatorItems();
     QSignalBlocker block(ComboBoxNames);

@@ -1,7 +1,9 @@
 // Report files dropped on the main window: one local file opens as if it
-// had been chosen in Open File; any other drop is refused.
+// had been chosen in Open File, wherever on the window it is dropped; any
+// other drop of files is refused, also by the fields that take text.
 #include "app/main/main_window.h"
 
+#include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -38,15 +40,25 @@ bool AcceptAsCopy(QDropEvent* event) {
     return true;
 }
 
+// Watches the whole application: a field of the window that takes drops
+// (the vehicle's edit) would paste a file's address as text and accept the
+// drop as a move, which lets the source delete the file.
 class ReportDrops : public QObject {
 public:
     explicit ReportDrops(TFormMain* window) : QObject(window), window_(window) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != window_)
+        const QEvent::Type type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
             return false;
-        switch (event->type()) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || (widget != window_ && !window_->isAncestorOf(widget)))
+            return false;
+        // Text dropped on a field stays the field's.
+        if (widget != window_ && !static_cast<QDropEvent*>(event)->mimeData()->hasUrls())
+            return false;
+        switch (type) {
         case QEvent::DragEnter:
         case QEvent::DragMove:
             AcceptAsCopy(static_cast<QDropEvent*>(event));
@@ -78,5 +90,5 @@ private:
 
 void TFormMain::AcceptReportDrops() {
     setAcceptDrops(true);
-    installEventFilter(new ReportDrops(this));
+    qApp->installEventFilter(new ReportDrops(this));
 }

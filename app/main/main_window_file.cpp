@@ -231,6 +231,10 @@ void TFormMain::OpenReportArgument(const QStringList& arguments) {
 }
 
 void TFormMain::OpenReportFile(const QString& chosen) {
+    // With automatic clearing the reading exists only in the window: it is
+    // not replaced unasked, whether by Open File, a drop or an argument.
+    if (!MayReplaceReport())
+        return;
     const std::string path = PathToCore(chosen);
     ReportFileLabels labels;
     MeasurementReport loaded = report_;

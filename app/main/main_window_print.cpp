@@ -15,6 +15,7 @@
 void TFormMain::ActionFilePrintExecute() {
     // Read only: the report stays as it is, no status text.
     ReportPageData d;
+    RereadSharedSettings(); // details saved by another window meanwhile
     SetCompanyDetails(d, companyDetails_);
 
     for (int i = 0; i < static_cast<int>(d.ReportTexts.size()); ++i) {

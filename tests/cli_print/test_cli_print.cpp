@@ -121,6 +121,22 @@ private slots:
         QVERIFY2(read.Status == 0, qPrintable(read.Err));
     }
 
+    // Names of 250 bytes, which leave no room for the usual temporary name
+    // beside them, are written like any other.
+    void theLongestNamesAreWritten() {
+        const QString stem(246, QLatin1Char('L'));
+        const QString report = Path(stem + ".vrx"), pdf = Path(stem + ".pdf");
+        const CliRun read = Cli({"read", "--out", report, "--car", "HH-AB 123"});
+        QVERIFY2(read.Status == 0, qPrintable(read.Err));
+        MeasurementReport back;
+        QVERIFY(LoadReportFile(report.toStdString(), &back, nullptr));
+        QCOMPARE(back.CarID, std::string("HH-AB 123"));
+        const CliRun print = Cli({"print", report, "--pdf", pdf});
+        QVERIFY2(print.Status == 0, qPrintable(print.Err));
+        QVERIFY(PdfInfo(pdf).contains(QStringLiteral("Pages:")));
+        QVERIFY(QFile::remove(report) && QFile::remove(pdf));
+    }
+
     void printsTheReadingOnOneA4Page() {
         const QByteArray before = FileHash(reading_);
         const QString pdf = Path(QStringLiteral("reading.pdf"));

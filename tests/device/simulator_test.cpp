@@ -98,6 +98,17 @@ TEST_F(SimulatorTest, EraseEmptiesAllValuesAndPersists) {
     EXPECT_NE(ReadFile(state_).find("compression=-1 -1 -1"), std::string::npos);
 }
 
+// A state file too large to be read is not the simulator's: an erase
+// leaves it exactly as it was.
+TEST_F(SimulatorTest, AStateFileRefusedWhenReadIsNeverWritten) {
+    const std::string huge = "compression=1 2 3\n" + std::string(70 * 1024, '#');
+    WriteFile(state_, huge);
+    TesterLink link(SIM_HID_PATH);
+    ASSERT_TRUE(link.Open());
+    EXPECT_TRUE(link.EraseMeasurements());
+    EXPECT_EQ(ReadFile(state_), huge);
+}
+
 TEST_F(SimulatorTest, WrittenSensorBlockIsReadBackByANewLink) {
     SensorBlock written;
     {

@@ -131,24 +131,26 @@ protected:
 
 // A child process dies at each step of a replacement: the target holds the
 // old or the new content, never less, and the next write succeeds and
-// clears what the dead process left.
+// clears what the dead process left. Also for a name of 250 bytes, which
+// leaves no room for the usual temporary name beside it.
 TEST_F(SafeFileTest, CrashAtEveryStepLeavesOldOrNewAndNextWriteCleansUp) {
-    const std::string target = dir / "ABC.vrx";
     const std::string oldBytes(5000, 'o'), newBytes(9000, 'n');
 #ifdef _WIN32
     SaveAndCrashWhenChild(dir, newBytes);
 #endif
-    for (WriteStep crashAt : {WriteStep::TempCreated, WriteStep::DataWritten, WriteStep::TempSynced,
-                              WriteStep::Renamed}) {
-        WriteFile(target, oldBytes);
-        ASSERT_EQ(SaveInChildCrashingAt(target, newBytes, crashAt), 9);
-        const std::string after = ReadFile(target);
-        EXPECT_EQ(after, crashAt == WriteStep::Renamed ? newBytes : oldBytes);
+    for (const std::string& target : {dir / "ABC.vrx", dir / (std::string(246, 'L') + ".vrx")})
+        for (WriteStep crashAt : {WriteStep::TempCreated, WriteStep::DataWritten,
+                                  WriteStep::TempSynced, WriteStep::Renamed}) {
+            WriteFile(target, oldBytes);
+            ASSERT_EQ(SaveInChildCrashingAt(target, newBytes, crashAt), 9);
+            const std::string after = ReadFile(target);
+            EXPECT_EQ(after, crashAt == WriteStep::Renamed ? newBytes : oldBytes);
 
-        ASSERT_TRUE(safefile::ReplaceFile(target, "third"));
-        EXPECT_EQ(ReadFile(target), "third");
-        EXPECT_EQ(EntriesIn(dir), 1u) << "a dead process's temporary file stayed";
-    }
+            ASSERT_TRUE(safefile::ReplaceFile(target, "third"));
+            EXPECT_EQ(ReadFile(target), "third");
+            EXPECT_EQ(EntriesIn(dir), 1u) << "a dead process's temporary file stayed";
+            std::filesystem::remove(target);
+        }
 }
 
 TEST_F(SafeFileTest, FailedWritesKeepTheOldFileAndLeaveNothingBehind) {

@@ -11,6 +11,9 @@
 #include <fstream>
 
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -120,6 +123,30 @@ TEST_F(FbtoolTest, DumpThenBuildGivesTheSameFile) {
     ASSERT_EQ(Tool("build --version 1 " + (dir / "dump.json") + " " + (dir / "as1.fdb")).Status, 0);
     ExpectSameApartFromDates(ReadBytes(v1), ReadBytes(dir / "as1.fdb"));
 }
+
+// Names of 250 bytes leave no room for the usual temporary name beside
+// them; both writers still write them.
+TEST_F(FbtoolTest, DumpAndBuildWriteTheLongestNames) {
+    const std::string original = MakeSample("sample.fdb", TSaveAsVersion::Version2);
+    const std::string stem(246, 'L'), json = dir / (stem + ".jsn"), built = dir / (stem + ".fdb");
+    ASSERT_EQ(Tool("dump " + original + " " + json).Status, 0) << Stderr();
+    ASSERT_EQ(Tool("build " + json + " " + built).Status, 0) << Stderr();
+    ExpectSameApartFromDates(ReadBytes(original), ReadBytes(built));
+}
+
+#ifndef _WIN32
+// A link loop as OUT is refused with the system's words; the link stays.
+TEST_F(FbtoolTest, ALinkLoopAsOutputIsRefusedAndStays) {
+    const std::string original = MakeSample("sample.fdb", TSaveAsVersion::Version2);
+    const std::string loop = dir / "LOOP";
+    ASSERT_EQ(::symlink("LOOP", loop.c_str()), 0);
+    EXPECT_NE(Tool("dump " + original + " " + loop).Status, 0);
+    EXPECT_NE(Stderr().find("Too many levels of symbolic links"), std::string::npos) << Stderr();
+    struct stat st {};
+    ASSERT_EQ(::lstat(loop.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+#endif
 
 TEST_F(FbtoolTest, BuildTakesFloatingFromValueWhenThereIsNoHex) {
     WriteText("in.json", R"({"version": 1, "entries": [

@@ -166,6 +166,37 @@ TEST_F(SettingsFileTest, RewritingTheOperatorList) {
     EXPECT_EQ(ReadOperatorNames(settings), names);
 }
 
+// Two windows edit one file, each from what it read earlier: neither loses
+// what the other stored meanwhile.
+TEST_F(SettingsFileTest, EditsFromAnOlderReadingKeepTheOtherWindowsChanges) {
+    SettingsFile settings(Ini());
+    WriteFile(Ini(), "[Names]\r\n0=Anna\r\n1=Bert\r\n[Company]\r\nName=Old\r\nCity=Kiel\r\n");
+    const OperatorNames seen = ReadOperatorNames(settings);
+    const CompanyDetails company = ReadCompanyDetails(settings);
+    // The other window adds Carl, drops Bert and renames the company.
+    OperatorNames other = seen;
+    AppendOperatorName(settings, other, "Carl");
+    EXPECT_EQ(MergeOperatorNames(settings, other, {"Anna", "Carl"}),
+              (OperatorNames{"Anna", "Carl"}));
+    CompanyDetails renamed = company;
+    renamed.Name = "New";
+    WriteCompanyChanges(settings, company, renamed);
+
+    // This window adds Dora, renames Anna and changes the city only.
+    EXPECT_EQ(MergeOperatorNames(settings, seen, {"Anne", "Bert", "Dora"}),
+              (OperatorNames{"Anne", "Dora", "Carl"}));
+    EXPECT_EQ(ReadOperatorNames(settings), (OperatorNames{"Anne", "Dora", "Carl"}));
+    CompanyDetails moved = company;
+    moved.City = "Bonn";
+    WriteCompanyChanges(settings, company, moved);
+    EXPECT_EQ(ReadCompanyDetails(settings).Name, "New");
+    EXPECT_EQ(ReadCompanyDetails(settings).City, "Bonn");
+    // A name the file holds already is not appended twice.
+    OperatorNames names;
+    AppendOperatorName(settings, names, "Carl");
+    EXPECT_EQ(names, (OperatorNames{"Anne", "Dora", "Carl"}));
+}
+
 TEST_F(SettingsFileTest, ACancelledDialogChangesOnlyItsPosition) {
     const std::string before = "[Names]\r\n0=A\r\n1=B\r\nLastUser=1\r\nx=20\r\ny=20\r\n"
                                "[Company]\r\nName=N\r\nx=5\r\n";

@@ -243,10 +243,13 @@ void TestReportFiles::operatorNamesOnOpening() {
     QCOMPARE(SettingsFile(Local(fx.SettingsPath())).ReadString("Names", "2", ""),
              std::string("kurt"));
 
-    // No operator in the file: the last listed name.
+    // No operator in the file: the last listed name. The changed operator
+    // is let go.
     FormMain->ComboBoxNames->setCurrentIndex(0);
     files.Choose(none);
+    fx.Answers().Expect(mrNo);
     FormMain->ActionFileOpenExecute();
+    QCOMPARE(fx.Answers().Shown().size(), 1);
     QCOMPARE(FormMain->ComboBoxNames->count(), 3);
     QCOMPARE(FormMain->ComboBoxNames->currentIndex(), 2);
     QVERIFY(!FormMain->ActionFileSave->isEnabled());
@@ -351,14 +354,18 @@ void TestReportFiles::savingWritesWhatYouSeeAndEndsTheUnsavedState() {
     QCOMPARE(back.Operator, std::string("M\xFCller"));
     QCOMPARE(QString::fromStdString(back.DateandTime), shown);
 
-    // Reopened, position 3 shows none again; closing asks nothing.
+    // Reopened (the changed selector let go), position 3 shows none again;
+    // closing asks nothing.
     FormMain->Selectors()[2]->setCurrentIndex(3);
     files.Choose(path);
+    fx.Answers().Expect(mrNo);
     FormMain->ActionFileOpenExecute();
     QCOMPARE(FormMain->Selectors()[2]->currentIndex(), 0);
     QCOMPARE(FormMain->Selectors()[13]->currentIndex(), 3);
     QVERIFY(FormMain->close());
-    QCOMPARE(fx.Answers().Shown().size(), 0);
+    QCOMPARE(fx.Answers().Shown().size(), 1);
+    QCOMPARE(fx.Answers().Shown()[0].Text,
+             QStringLiteral("The current report is not saved! Save now?"));
 }
 
 void TestReportFiles::failedSavesAreReportedAndKeepTheReportUnsaved() {

@@ -31,9 +31,12 @@ void DialogAnswerer::Poll() {
     m.Caption = FormMsg->windowTitle();
     const std::pair<int, const char*> names[] = {
         {mrOk, "OK"}, {mrCancel, "Cancel"}, {mrYes, "Yes"}, {mrNo, "No"}};
-    for (const auto& [result, name] : names)
+    for (const auto& [result, name] : names) {
         if (!FormMsg->Button(result)->isHidden())
             m.Buttons << QLatin1String(name);
+        if (FormMsg->Button(result)->hasFocus())
+            m.Focused = QLatin1String(name);
+    }
     if (answers_.empty()) {
         ++unexpected_;
         m.Answer = -1;
@@ -43,6 +46,16 @@ void DialogAnswerer::Poll() {
     }
     m.Answer = answers_.front();
     answers_.pop_front();
+    if (m.Answer < 0) {
+        const int index = static_cast<int>(shown_.size());
+        connect(
+            FormMsg, &QDialog::finished, this,
+            [this, index](int result) { shown_[index].Answer = result; }, Qt::SingleShotConnection);
+        shown_ << m;
+        QTest::keyClick(FormMsg->focusWidget() ? FormMsg->focusWidget() : FormMsg,
+                        static_cast<Qt::Key>(-m.Answer));
+        return;
+    }
     shown_ << m;
     if (m.Answer == 0)
         FormMsg->close();

@@ -24,11 +24,13 @@ struct ShownMessage {
     QString Text;
     QString Caption;
     QStringList Buttons; // "OK", "Cancel", "Yes", "No" as shown
+    QString Focused;     // the button with the focus as shown
     int Answer = 0;
 };
 
 // Presses the button of each message dialog as it appears, from a queue of
-// modal results; 0 closes the dialog with its close box. A dialog that
+// modal results; 0 closes the dialog with its close box, a negative value
+// presses that key (-Qt::Key_Escape) and records the result. A dialog that
 // nobody expected is closed and recorded, so a test never hangs on one.
 class DialogAnswerer : public QObject {
 public:

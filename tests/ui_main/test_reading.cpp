@@ -27,6 +27,7 @@ private slots:
     void automaticClearingCancelledKeepsTheValues();
     void failedSensorRequestShowsErrorLabelOnly();
     void clearingBeforeReadingAsksFirst();
+    void escapeAndEnterGiveTheSafeAnswers();
     void clearingAfterDetectionAsksAgain();
     void failedEraseIsReported();
 };
@@ -210,6 +211,38 @@ void TestReading::failedSensorRequestShowsErrorLabelOnly() {
     QCOMPARE(r.Texts.SensorProdDate, std::string("00/00"));
     QCOMPARE(r.Texts.DeviceSN, std::string("VRX310-24-00815"));
     QVERIFY(FormMain->ActionFileSave->isEnabled());
+}
+
+void TestReading::escapeAndEnterGiveTheSafeAnswers() {
+    MainWindowFixture fx;
+    fx.Start();
+    // Unread values on the tester: No has the focus, so Enter erases nothing.
+    fx.Answers().Expect(-Qt::Key_Return);
+    FormMain->ActionDeviceClear->trigger();
+    QCOMPARE(fx.Answers().Shown().size(), 1);
+    QCOMPARE(fx.Answers().Shown()[0].Text,
+             QStringLiteral("Measure values not read! Erase anyway?"));
+    QCOMPARE(fx.Answers().Shown()[0].Focused, QStringLiteral("No"));
+    QCOMPARE(fx.Answers().Shown()[0].Answer, int(mrNo));
+    QCOMPARE(fx.Requests(), QStringList());
+
+    // An unsaved reading: Escape and the close box on the question keep the
+    // window and the reading; only No lets them go.
+    FormMain->ActionDeviceRead->trigger();
+    const auto values = FormMain->Report().Compression;
+    for (const int answer : {-int(Qt::Key_Escape), 0}) {
+        fx.Answers().Expect(answer);
+        QVERIFY(!FormMain->close());
+        QVERIFY(FormMain->isVisible());
+        QVERIFY(FormMain->Report().Unsaved);
+        QCOMPARE(FormMain->Report().Compression, values);
+        QCOMPARE(fx.Answers().Shown().last().Text,
+                 QStringLiteral("The current report is not saved! Save now?"));
+        QCOMPARE(fx.Answers().Shown().last().Answer, answer < 0 ? int(mrCancel) : 0);
+    }
+    fx.Answers().Expect(mrNo);
+    QVERIFY(FormMain->close());
+    QCOMPARE(fx.Answers().Shown().size(), 4);
 }
 
 void TestReading::clearingBeforeReadingAsksFirst() {

@@ -157,8 +157,8 @@ void TestFormMsg::keyboardAndCloseBox() {
                 Key(d, k);
         };
     };
-    // Escape answers No or Cancel.
-    QCOMPARE(Run(mkConfirmation, btnYesNo, press({Qt::Key_Escape})), int(mrNo));
+    // Escape answers Cancel, also on a Yes/No question (as its close box).
+    QCOMPARE(Run(mkConfirmation, btnYesNo, press({Qt::Key_Escape})), int(mrCancel));
     QCOMPARE(Run(mkWarning, btnOkCancel, press({Qt::Key_Escape})), int(mrCancel));
     // With OK alone it does nothing: the dialog stays open until OK.
     bool stillOpen = false;
