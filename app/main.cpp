@@ -4,6 +4,7 @@
 #include "app/main/start_up.h"
 #include "device/library_search.h"
 #include "fileio/safe_file.h"
+#include "platform/window_text.h"
 #include "text/language_choice.h"
 
 #include <QApplication>
@@ -140,8 +141,9 @@ int Run(int argc, char** argv) {
         FormMain->show();
         // A report named on the command line opens once start-up is over,
         // as if Open File had been the user's first choice.
-        QTimer::singleShot(0, FormMain,
-                           [] { FormMain->OpenReportArgument(QCoreApplication::arguments()); });
+        QTimer::singleShot(0, FormMain, [arguments = ArgumentsToCore(argc, argv)] {
+            FormMain->OpenReportArgument(arguments);
+        });
         // 7.
         app.exec();
         DestroyWindows();

@@ -5,11 +5,14 @@
 
 #include "text/cp1252.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
 #include <QString>
+#include <QUrl>
 
 #include <string>
+#include <vector>
 
 inline QString DiskToQ(const std::string& bytes) {
     return QString::fromStdString(Cp1252ToUtf8(bytes));
@@ -33,6 +36,31 @@ inline QString PathFromCore(const std::string& path) {
     return QString::fromStdString(path);
 #else
     return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
+
+// The program's arguments for the file layer: on Linux the bytes given (a
+// name need not be UTF-8, and a QString would lose it), on Windows the wide
+// command line in UTF-8.
+inline std::vector<std::string> ArgumentsToCore([[maybe_unused]] int argc,
+                                                [[maybe_unused]] char** argv) {
+#ifdef _WIN32
+    std::vector<std::string> out;
+    for (const QString& a : QCoreApplication::arguments())
+        out.push_back(a.toStdString());
+    return out;
+#else
+    return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+// A local file's url for the file layer: its percent-encoded bytes as they
+// are on Linux, UTF-8 on Windows.
+inline std::string LocalFileToCore(const QUrl& url) {
+#ifdef _WIN32
+    return url.toLocalFile().toStdString();
+#else
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 #endif
 }
 

@@ -12,6 +12,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 class BarChart;
 class BarSeries;
@@ -96,9 +98,14 @@ public:
     // Opens the report file at path exactly as Open File does once it has
     // been chosen in the dialog (main_window_file.cpp).
     void OpenReportFile(const QString& path);
+    // The same for a name as the file layer takes it (PathToCore), which
+    // need not be valid in any character set.
+    void OpenReportPath(const std::string& path);
     // The program's arguments (the program first): a single one that is no
     // option names a report to open; anything else is ignored.
     void OpenReportArgument(const QStringList& arguments);
+    // The same, as ArgumentsToCore gives them.
+    void OpenReportArgument(const std::vector<std::string>& arguments);
     TesterLink* Link() const { return testerLink_.get(); }
     SettingsFile* Settings() const { return settings_.get(); }
     CompanyDetails& Company() { return companyDetails_; }

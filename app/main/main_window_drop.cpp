@@ -3,6 +3,8 @@
 // other drop of files is refused, also by the fields that take text.
 #include "app/main/main_window.h"
 
+#include "platform/window_text.h"
+
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -13,25 +15,26 @@
 
 namespace {
 
-// The one local file a drag carries, as a full path; empty for anything
-// else (several files, a folder, a web address, plain text).
-QString DraggedReport(const QMimeData* data) {
+// The one local file a drag carries, as a full path for the file layer (its
+// bytes kept: the name need not be UTF-8); empty for anything else (several
+// files, a folder, a web address, plain text).
+std::string DraggedReport(const QMimeData* data) {
     if (!data || !data->hasUrls())
-        return QString();
+        return std::string();
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile())
-        return QString();
-    const QFileInfo file(urls.first().toLocalFile());
-    if (file.filePath().isEmpty() || file.isDir())
-        return QString();
-    return file.absoluteFilePath();
+        return std::string();
+    const std::string path = LocalFileToCore(urls.first());
+    const QFileInfo file(PathFromCore(path));
+    if (path.empty() || file.isDir() || !file.isAbsolute())
+        return std::string();
+    return path;
 }
 
 // Takes a drop as a copy only: a source that moves what it hands over would
 // delete the user's report once the drop is accepted.
 bool AcceptAsCopy(QDropEvent* event) {
-    if (DraggedReport(event->mimeData()).isEmpty() ||
-        !(event->possibleActions() & Qt::CopyAction)) {
+    if (DraggedReport(event->mimeData()).empty() || !(event->possibleActions() & Qt::CopyAction)) {
         event->ignore();
         return false;
     }
@@ -73,7 +76,7 @@ protected:
                 0, window_,
                 [window = QPointer<TFormMain>(window_), path = DraggedReport(drop->mimeData())] {
                     if (window)
-                        window->OpenReportFile(path);
+                        window->OpenReportPath(path);
                 });
             return true;
         }

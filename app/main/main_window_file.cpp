@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -223,19 +224,35 @@ void TFormMain::ActionFileOpenExecute() {
 }
 
 void TFormMain::OpenReportArgument(const QStringList& arguments) {
+    std::vector<std::string> core;
+    for (const QString& argument : arguments)
+        core.push_back(PathToCore(argument));
+    OpenReportArgument(core);
+}
+
+void TFormMain::OpenReportArgument(const std::vector<std::string>& arguments) {
     // One argument, and no option: anything else is not a report to open.
-    if (arguments.size() != 2 || arguments[1].isEmpty() || arguments[1].startsWith(u'-'))
+    if (arguments.size() != 2 || arguments[1].empty() || arguments[1][0] == '-')
         return;
-    // A full path, as the dialog gives: it becomes the window caption.
-    OpenReportFile(QFileInfo(arguments[1]).absoluteFilePath());
+    // A full path, as the dialog gives: it becomes the window caption. The
+    // name's bytes are kept; only the folder in front comes from Qt.
+    const std::string& name = arguments[1];
+    if (QFileInfo(PathFromCore(name)).isAbsolute())
+        OpenReportPath(name);
+    else
+        OpenReportPath(PathToCore(QDir::currentPath()) + "/" + name);
 }
 
 void TFormMain::OpenReportFile(const QString& chosen) {
+    OpenReportPath(PathToCore(chosen));
+}
+
+void TFormMain::OpenReportPath(const std::string& path) {
     // With automatic clearing the reading exists only in the window: it is
     // not replaced unasked, whether by Open File, a drop or an argument.
     if (!MayReplaceReport())
         return;
-    const std::string path = PathToCore(chosen);
+    const QString chosen = PathFromCore(path);
     ReportFileLabels labels;
     MeasurementReport loaded = report_;
     bool read = false;

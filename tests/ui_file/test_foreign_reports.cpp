@@ -45,11 +45,11 @@ bool SaveSample(const QString& path) {
 
 // A file manager's drag of one file (its url and the url as text) onto
 // target; how it was taken.
-Qt::DropAction Drop(QWidget* target, const QString& path,
+Qt::DropAction Drop(QWidget* target, const QUrl& url,
                     Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    data.setText(QUrl::fromLocalFile(path).toString());
+    data.setUrls({url});
+    data.setText(url.toString());
     const QPointF at(target->width() / 2, target->height() / 2);
     for (const QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop}) {
         QDropEvent event(at, offered, &data, Qt::LeftButton, Qt::NoModifier, type);
@@ -62,6 +62,11 @@ Qt::DropAction Drop(QWidget* target, const QString& path,
     return Qt::IgnoreAction;
 }
 
+Qt::DropAction Drop(QWidget* target, const QString& path,
+                    Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
+    return Drop(target, QUrl::fromLocalFile(path), offered);
+}
+
 const QString NotSaved = QStringLiteral("The current report is not saved! Save now?");
 
 } // namespace
@@ -72,6 +77,7 @@ private slots:
     void markupInAReportIsShownAsText();
     void aReportOverAnUnsavedReadingAsksFirst();
     void aReportDroppedOnTheVehicleFieldOpensAsACopy();
+    void aLatin1NamedReportOpensByArgumentAndDrop();
 };
 
 void TestForeignReports::markupInAReportIsShownAsText() {
@@ -187,6 +193,31 @@ void TestForeignReports::aReportDroppedOnTheVehicleFieldOpensAsACopy() {
     QCOMPARE(field->text(), QStringLiteral("ABC"));
     QCOMPARE(fx.Answers().Shown().size(), 1);
     QVERIFY(QFile::exists(report));
+    QVERIFY(FormMain->close());
+}
+
+void TestForeignReports::aLatin1NamedReportOpensByArgumentAndDrop() {
+    QTemporaryDir here;
+    // "Müller.vrx" in Latin-1: no valid UTF-8.
+    const std::string latin1 = Local(here.path()) + "/M\xfcller.vrx";
+    MeasurementReport r;
+    r.CarID = "LATIN";
+    QVERIFY(SaveReportFile(latin1, r, false, "d", nullptr));
+    const QString other = here.filePath(QStringLiteral("ABC.vrx"));
+    QVERIFY(SaveSample(other));
+    MainWindowFixture fx;
+    fx.Start();
+
+    FormMain->OpenReportArgument(std::vector<std::string>{"VRX310_Application", latin1});
+    QCOMPARE(FormMain->LabeledEditCarID->text(), QStringLiteral("LATIN"));
+    FormMain->OpenReportFile(other);
+    QCOMPARE(FormMain->LabeledEditCarID->text(), QStringLiteral("ABC"));
+    const QUrl url =
+        QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/"));
+    QVERIFY(url.isLocalFile());
+    QCOMPARE(Drop(FormMain, url), Qt::CopyAction);
+    QTRY_COMPARE(FormMain->LabeledEditCarID->text(), QStringLiteral("LATIN"));
+    QCOMPARE(fx.Answers().Shown().size(), 0);
     QVERIFY(FormMain->close());
 }
 
