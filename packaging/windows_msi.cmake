@@ -1,7 +1,7 @@
 # vrx310-VERSION.msi in the build folder (target windows_msi), built with
 # wixl from packaging/windows/vrx310.wxs: the program, its German module,
 # AtUsbHid.dll for real testers (never the simulator) and the two tools,
-# without debugging information.
+# stripped of debugging information and symbols.
 find_program(VRX_WIXL wixl)
 if(NOT VRX_WIXL)
   message(STATUS "wixl not found (Debian package wixl): no MSI")
@@ -19,7 +19,7 @@ add_custom_command(OUTPUT ${_msi}
           $<TARGET_FILE:vrx310-cli> $<TARGET_FILE:fbtool> ${_stage}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/bin/VRX310_Application.DEU ${_stage}
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/app/vrx310.ico ${_stage}
-  COMMAND ${CMAKE_STRIP} --strip-debug ${_staged}
+  COMMAND ${CMAKE_STRIP} --strip-all ${_staged}
   # wixl takes the files' names relative to the folder it runs in.
   COMMAND ${CMAKE_COMMAND} -E chdir ${_stage}
           ${VRX_WIXL} -D Version=${PROJECT_VERSION} -D "Manufacturer=${VRX_COMPANY}"
