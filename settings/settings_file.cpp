@@ -208,15 +208,7 @@ void StoreNames(ProfileText& text, const OperatorNames& now, const OperatorNames
 
 OperatorNames ReadOperatorNames(const SettingsFile& settings) {
     OperatorNames names;
-    settings.Inspect([&](const ProfileText& text) {
-        for (int i = 0;; ++i) {
-            const std::string name = text.Value(kNames, std::to_string(i)).value_or("");
-            if (name.empty()) {
-                break;
-            }
-            names.push_back(name);
-        }
-    });
+    settings.Inspect([&](const ProfileText& text) { names = NamesIn(text); });
     return names;
 }
 
