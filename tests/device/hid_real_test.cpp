@@ -35,7 +35,7 @@ void* Find(void* lib, const char* name) {
     return dlsym(lib, name);
 }
 void Unload(void* lib) {
-    Unload(lib);
+    dlclose(lib);
 }
 #endif
 
