@@ -34,7 +34,10 @@ void DialogAnswerer::Poll() {
     for (const auto& [result, name] : names) {
         if (!FormMsg->Button(result)->isHidden())
             m.Buttons << QLatin1String(name);
-        if (FormMsg->Button(result)->hasFocus())
+        // The dialog's focus widget, set when it shows; hasFocus() would also
+        // wait for the window to become active, which a slow run may not
+        // have reached yet.
+        if (FormMsg->focusWidget() == FormMsg->Button(result))
             m.Focused = QLatin1String(name);
     }
     if (answers_.empty()) {
