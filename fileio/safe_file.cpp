@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -115,7 +116,9 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
     } catch (const std::bad_alloc&) {
         status = ReadStatus::Failed;
     }
+    const int why = errno;
     CloseNative(file);
+    errno = why;
     if (status != ReadStatus::Ok) {
         out.clear();
     }
@@ -253,6 +256,13 @@ bool FileReplacer::Write(const void* data, std::size_t size) {
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+std::string ErrorText(int error) {
+    if (error == EBUSY) {
+        return "the file is in use by another program";
+    }
+    return error ? std::strerror(error) : "unknown error";
 }
 
 bool ReplaceFile(const std::string& target, std::string_view content) {

@@ -39,7 +39,8 @@ ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes,
 
 // Reads a whole regular file of at most maxBytes. Opens without blocking,
 // checks the type and size on the open file, then reads. `out` is empty
-// unless Ok.
+// unless Ok; on Failed, errno tells why (EBUSY: another program holds the
+// file open and shares it with nobody, as Windows allows).
 ReadStatus ReadRegularFile(const std::string& path, std::string& out, std::uint64_t maxBytes);
 ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
                            std::uint64_t maxBytes);
@@ -108,6 +109,10 @@ bool RemoveFile(const std::string& path);
 std::wstring WidePath(const std::string& path);
 std::string Utf8FromWide(const std::wstring& text);
 #endif
+
+// What a FileReplacer's Error() or a failed read's errno means, for the
+// user: EBUSY says the file is in use by another program.
+std::string ErrorText(int error);
 
 // Begin, Write(content), Commit in one.
 bool ReplaceFile(const std::string& target, std::string_view content);

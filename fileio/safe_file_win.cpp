@@ -10,6 +10,7 @@
 #include <climits>
 #include <limits>
 #include <type_traits>
+#include <vector>
 
 namespace safefile {
 
@@ -30,10 +31,12 @@ int ErrnoFrom(DWORD error) {
     case ERROR_BAD_NET_NAME:
         return ENOENT;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
         return EACCES;
+    // Another program holds the file open and shares it with nobody.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EBUSY;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return ENOSPC;
@@ -71,6 +74,7 @@ ReadStatus OpenChecked(const std::string& path, std::uint64_t maxBytes, HANDLE& 
         const DWORD attributes = GetFileAttributesW(wide.c_str());
         const bool folder =
             attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        errno = ErrnoFrom(error);
         return (folder || error == ERROR_PIPE_BUSY || error == ERROR_INVALID_HANDLE)
                    ? ReadStatus::NotRegular
                    : ReadStatus::Failed;
@@ -81,6 +85,7 @@ ReadStatus OpenChecked(const std::string& path, std::uint64_t maxBytes, HANDLE& 
     if (GetFileType(file) != FILE_TYPE_DISK) {
         status = ReadStatus::NotRegular;
     } else if (!GetFileInformationByHandle(file, &info)) {
+        errno = ErrnoFrom(GetLastError());
         status = ReadStatus::Failed;
     } else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         status = ReadStatus::NotRegular;
@@ -167,23 +172,65 @@ std::wstring FullPath(const std::wstring& path) {
     return full;
 }
 
+// The "rf*.tmp" files in `folder`: Wine's ReplaceFileW makes one there to
+// move the old file aside and leaves it behind when that move is refused.
+std::vector<std::wstring> AsideFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"rf*.tmp").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if (!(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+            names.push_back(entry.cFileName);
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+// Removes what a failed ReplaceFileW made beside the target: only names that
+// were not there before the call, and only while still empty, so that no
+// old content is ever lost.
+void RemoveAsideFiles(const std::wstring& folder, const std::vector<std::wstring>& before) {
+    for (const std::wstring& name : AsideFiles(folder)) {
+        if (std::find(before.begin(), before.end(), name) != before.end()) {
+            continue;
+        }
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        const std::wstring path = folder + name;
+        if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+            data.nFileSizeHigh == 0 && data.nFileSizeLow == 0) {
+            DeleteFileW(path.c_str());
+        }
+    }
+}
+
 // Puts the finished temporary file in the target's place: ReplaceFileW
 // keeps the target's attributes and security (as the mode is kept
 // elsewhere), a new target is moved into place. A target another program
 // holds open for a moment (a virus scanner, a second save) is tried again
-// for a while. Returns ERROR_SUCCESS or the error.
+// for about half a second; one held open for good fails with
+// ERROR_SHARING_VIOLATION. Returns ERROR_SUCCESS or the error.
 DWORD MoveIntoPlace(const std::wstring& temp, const std::wstring& target) {
+    const std::wstring folder = target.substr(0, NameStart(target));
     DWORD error = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    DWORD pause = 5;
+    for (int attempt = 0; attempt < 8; ++attempt, pause *= 2) {
         if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            const std::vector<std::wstring> before = AsideFiles(folder);
             if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                              nullptr, nullptr)) {
                 return ERROR_SUCCESS;
             }
+            error = GetLastError();
+            RemoveAsideFiles(folder, before);
         } else if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
             return ERROR_SUCCESS;
+        } else {
+            error = GetLastError();
         }
-        error = GetLastError();
         if (GetFileAttributesW(temp.c_str()) == INVALID_FILE_ATTRIBUTES) {
             return error == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : error;
         }
@@ -197,7 +244,9 @@ DWORD MoveIntoPlace(const std::wstring& temp, const std::wstring& target) {
         if (!targetGone && !busy) {
             return error;
         }
-        Sleep(attempt < 10 ? 1 : 20);
+        if (attempt < 7) {
+            Sleep(pause);
+        }
     }
     return error;
 }
@@ -305,7 +354,7 @@ bool FileReplacer::Begin(const std::string& target) {
     case ReadStatus::NotRegular:
         return Fail(IsFolder(target_) ? EISDIR : EINVAL);
     default:
-        return Fail(EACCES);
+        return Fail(errno == EBUSY ? EBUSY : EACCES);
     }
 
     RemoveLeftovers(wide, target_);

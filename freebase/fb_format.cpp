@@ -15,6 +15,7 @@
 #include "freebase/freebase.h"
 
 #include <bit>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -336,7 +337,9 @@ bool TFreeBase::SaveData() {
         return false;
     }
     safefile::FileReplacer file;
+    fileError_ = 0;
     if (!file.Begin(boundPath_)) {
+        fileError_ = file.Error();
         return false;
     }
     std::string image;
@@ -348,7 +351,11 @@ bool TFreeBase::SaveData() {
         return false;
     }
     imageSizeHint_ = image.size();
-    return file.Write(image.data(), image.size()) && file.Commit();
+    if (!file.Write(image.data(), image.size()) || !file.Commit()) {
+        fileError_ = file.Error();
+        return false;
+    }
+    return true;
 }
 
 bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
@@ -501,7 +508,9 @@ bool TFreeBase::LoadData() {
     root_.reset();
     currentFileSize_ = 0;
     std::vector<std::uint8_t> file;
+    fileError_ = 0;
     if (!fbfile::ReadAll(boundPath_, file)) {
+        fileError_ = errno;
         return false;
     }
     bool ok = false;

@@ -180,6 +180,9 @@ public:
     std::int64_t CurrentFileSize() const { return currentFileSize_; }
     int LastError() const { return lastError_; }
     void SetLastError(int value) { lastError_ = value; }
+    // errno of the last failed read or write of the file itself, 0 when
+    // none: tells a file in use by another program (EBUSY) from a damaged one.
+    int FileError() const { return fileError_; }
     const TFBErrorEvent& OnError() const { return onError_; }
     void SetOnError(TFBErrorEvent handler) { onError_ = std::move(handler); }
 
@@ -279,6 +282,7 @@ private:
     TSaveAsVersion saveAsVersion_ = TSaveAsVersion::current;
     std::int64_t currentFileSize_ = 0;
     int lastError_ = fbeNone;
+    int fileError_ = 0;
     TFBErrorEvent onError_;
 
     std::string boundPath_; // the database file while active

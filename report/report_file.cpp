@@ -1,6 +1,7 @@
 #include "report/report_file.h"
 #include "fileio/safe_file.h"
 
+#include <cerrno>
 #include <cstdint>
 
 namespace {
@@ -103,7 +104,10 @@ ReportFileLabels ReadReport(TFreeBase& db, MeasurementReport& report,
     return labels;
 }
 
-std::string ReportOpenErrorText(int lastError) {
+std::string ReportOpenErrorText(int lastError, int fileError) {
+    // Only Windows refuses a file another program holds open.
+    if (fileError == EBUSY && (lastError == fbeWriteFailed || lastError == fbeLoadFailed))
+        return "the file is in use by another program";
     switch (lastError) {
     case fbeNone:
         return "no error";
@@ -130,7 +134,7 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
     db.SetSaveAsVersion(TSaveAsVersion::Version2);
     db.SetFileName(path);
     if (!db.Open()) {
-        SetError(error, ReportOpenErrorText(db.LastError()));
+        SetError(error, ReportOpenErrorText(db.LastError(), db.FileError()));
         return false;
     }
     if (!WriteReport(db, report, saveWhatYouSee, dateAndTime)) {
@@ -146,7 +150,7 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
         // still empty and would only fail to open later.
         if (!existed && safefile::FileSize(path) == 0)
             safefile::RemoveFile(path);
-        SetError(error, ReportOpenErrorText(db.LastError()));
+        SetError(error, ReportOpenErrorText(db.LastError(), db.FileError()));
         return false;
     }
     return true;
@@ -159,7 +163,7 @@ bool LoadReportFile(const std::string& path, MeasurementReport* out, std::string
     db.SetOpenFlag(TFBOpenFlag::ReadOnly);
     db.SetFileName(path);
     if (!db.Open()) {
-        SetError(error, ReportOpenErrorText(db.LastError()));
+        SetError(error, ReportOpenErrorText(db.LastError(), db.FileError()));
         return false;
     }
     MeasurementReport loaded = *out;

@@ -65,5 +65,6 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
 // file. On failure *out is unchanged and *error (if given) says why.
 bool LoadReportFile(const std::string& path, MeasurementReport* out, std::string* error);
 
-// A short explanation of a failed activation (TFreeBase::LastError) of path.
-std::string ReportOpenErrorText(int lastError);
+// A short explanation of a failed activation (TFreeBase::LastError, with
+// TFreeBase::FileError where known) of path.
+std::string ReportOpenErrorText(int lastError, int fileError = 0);

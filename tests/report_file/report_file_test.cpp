@@ -10,6 +10,11 @@
 #include <filesystem>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#undef ReplaceFile
+#endif
+
 namespace {
 
 std::uint32_t U16At(const std::string& b, std::size_t at) {
@@ -249,5 +254,38 @@ TEST_F(ReportFileTest, AFailedWriteLeavesTheOldFileOrNoFile) {
     EXPECT_FALSE(SaveReportFile(path, MeasurementReport(), false, "d", nullptr));
     EXPECT_EQ(ReadFile(path), before);
 }
+
+#ifdef _WIN32
+// A report another program holds open (a viewer that shares it for reading
+// only, or one that shares it with nobody) is neither saved nor opened, the
+// user hears why, and nothing is left beside it.
+TEST_F(ReportFileTest, AReportAnotherProgramHoldsOpenIsInUseAndStaysAsItWas) {
+    const std::string path = dir_.File("held.vrx");
+    ASSERT_TRUE(SaveReportFile(path, SampleReport(), false, "d", nullptr));
+    const std::string before = ReadFile(path);
+    const std::wstring wide = safefile::WidePath(path);
+    for (const DWORD share : {DWORD(FILE_SHARE_READ), DWORD(0)}) {
+        HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::string error;
+        EXPECT_FALSE(SaveReportFile(path, MeasurementReport(), false, "d", &error));
+        EXPECT_EQ(error, "the file is in use by another program") << share;
+        if (share == 0) {
+            MeasurementReport loaded;
+            EXPECT_FALSE(LoadReportFile(path, &loaded, &error));
+            EXPECT_EQ(error, "the file is in use by another program");
+        }
+        CloseHandle(held);
+        EXPECT_EQ(ReadFile(path), before);
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.File("")))
+            ++entries;
+        EXPECT_EQ(entries, 1u) << "something was left beside the report";
+    }
+    EXPECT_TRUE(SaveReportFile(path, MeasurementReport(), false, "d", nullptr));
+    EXPECT_NE(ReadFile(path), before);
+}
+#endif
 
 } // namespace

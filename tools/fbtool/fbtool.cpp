@@ -173,7 +173,8 @@ bool WriteOutput(const std::string& path, const std::string& content) {
     if (out.Begin(path) && out.Write(content) && out.Commit()) {
         return true;
     }
-    std::cerr << "fbtool: cannot write " << path << ": " << std::strerror(out.Error()) << "\n";
+    std::cerr << "fbtool: cannot write " << path << ": " << safefile::ErrorText(out.Error())
+              << "\n";
     return false;
 }
 
