@@ -70,6 +70,11 @@ public:
         return QFontMetricsF(painter_.font(), painter_.device()).horizontalAdvance(text);
     }
 
+    QString Elided(const QString& text, double width) const {
+        return QFontMetricsF(painter_.font(), painter_.device())
+            .elidedText(text, Qt::ElideRight, width);
+    }
+
     void Text(double x, double y, const QString& text) {
         if (text.isEmpty()) {
             return;
@@ -174,6 +179,42 @@ void PaintMakerBlock(PageWriter& w) {
     }
 }
 
+// The evaluation block beside the report header's texts, inside its box: as
+// many lines as fit, in a size that lets the widest line fit (down to 4
+// points), elided below that, so no font set takes it over the frame.
+void PaintEvaluationBlock(PageWriter& w, const ReportPageData& d) {
+    constexpr int MaxLines = 5;
+    constexpr double Top = 1300, Step = 110, Gap = 150;
+    constexpr double Right = 4650 - FramePen / 2 - 50;
+    w.SetFont(8, true);
+    double left = 650 + w.Width(d.ReportTexts[0]);
+    w.SetFont(8, false);
+    for (const QString& t : {d.ReportTexts[1] + QLatin1Char(' ') + d.CarID,
+                             d.ReportTexts[2] + QLatin1Char(' ') + d.Operator,
+                             d.ReportTexts[3] + QLatin1Char(' ') + d.DateandTime})
+        left = std::max(left, 650 + w.Width(t));
+    left = std::max(2600.0, left + Gap);
+    const double width = Right - left;
+    if (width < 400)
+        return; // the header's own texts take the box
+    const QStringList lines = d.EvaluationLines.mid(0, MaxLines);
+    double points = 8;
+    for (;;) {
+        double widest = 0;
+        for (int i = 0; i < lines.size(); ++i) {
+            w.SetFont(points, i == 0);
+            widest = std::max(widest, w.Width(lines[i]));
+        }
+        if (widest <= width || points <= 4)
+            break;
+        points *= 0.95;
+    }
+    for (int i = 0; i < lines.size(); ++i) {
+        w.SetFont(points, i == 0);
+        w.Text(left, Top + Step * i, w.Elided(lines[i], width));
+    }
+}
+
 bool PaintOnPrinter(QPrinter& printer, const ReportPageData& data) {
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -265,6 +306,9 @@ void PaintReportPage(QPainter& painter, const ReportPageData& d, int deviceDpiX,
     w.Text(650, 1410, d.ReportTexts[1] + QLatin1Char(' ') + d.CarID);
     w.Text(650, 1520, d.ReportTexts[2] + QLatin1Char(' ') + d.Operator);
     w.Text(650, 1630, d.ReportTexts[3] + QLatin1Char(' ') + d.DateandTime);
+    if (d.PrintEvaluation && !d.EvaluationLines.isEmpty()) {
+        PaintEvaluationBlock(w, d);
+    }
 
     if (d.PrintCompression) {
         PaintCompressionSection(w, d);
