@@ -179,12 +179,30 @@ void PaintMakerBlock(PageWriter& w) {
     }
 }
 
-// The evaluation block beside the report header's texts, inside its box: as
-// many lines as fit, in a size that lets the widest line fit (down to 4
-// points), elided below that, so no font set takes it over the frame.
+// The evaluation block beside the report header's texts, inside its box:
+// each line wrapped at word boundaries, in the largest size from 7 points
+// down to 5 that lets every row fit; below that the last row is elided. So
+// no face takes it over the frame or into the header's texts.
+QStringList WrappedRows(PageWriter& w, const QStringList& lines, double width) {
+    QStringList rows;
+    for (const QString& line : lines) {
+        QString row;
+        for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = row.isEmpty() ? word : row + QLatin1Char(' ') + word;
+            if (!row.isEmpty() && w.Width(longer) > width) {
+                rows << row;
+                row = word;
+            } else {
+                row = longer;
+            }
+        }
+        rows << row;
+    }
+    return rows;
+}
+
 void PaintEvaluationBlock(PageWriter& w, const ReportPageData& d) {
-    constexpr int MaxLines = 5;
-    constexpr double Top = 1300, Step = 110, Gap = 150;
+    constexpr double Top = 1240, Bottom = 1880, Gap = 150;
     constexpr double Right = 4650 - FramePen / 2 - 50;
     w.SetFont(8, true);
     double left = 650 + w.Width(d.ReportTexts[0]);
@@ -197,21 +215,29 @@ void PaintEvaluationBlock(PageWriter& w, const ReportPageData& d) {
     const double width = Right - left;
     if (width < 400)
         return; // the header's own texts take the box
-    const QStringList lines = d.EvaluationLines.mid(0, MaxLines);
-    double points = 8;
+    // The title in bold on a row of its own, the rest wrapped.
+    double points = 7;
+    QStringList rows;
+    int maxRows = 0;
     for (;;) {
-        double widest = 0;
-        for (int i = 0; i < lines.size(); ++i) {
-            w.SetFont(points, i == 0);
-            widest = std::max(widest, w.Width(lines[i]));
-        }
-        if (widest <= width || points <= 4)
+        const double step = points * LayoutDpi / 72 * 1.3;
+        maxRows = static_cast<int>((Bottom - Top - points * LayoutDpi / 72) / step) + 1;
+        w.SetFont(points, false);
+        rows = WrappedRows(w, d.EvaluationLines.mid(1), width);
+        if (rows.size() + 1 <= maxRows || points <= 5)
             break;
-        points *= 0.95;
+        points -= 0.5;
     }
-    for (int i = 0; i < lines.size(); ++i) {
-        w.SetFont(points, i == 0);
-        w.Text(left, Top + Step * i, w.Elided(lines[i], width));
+    const double step = points * LayoutDpi / 72 * 1.3;
+    w.SetFont(points, true);
+    w.Text(left, Top, w.Elided(d.EvaluationLines.value(0), width));
+    w.SetFont(points, false);
+    const int shown = std::min<int>(rows.size(), maxRows - 1);
+    for (int i = 0; i < shown; ++i) {
+        QString row = rows[i];
+        if (i == shown - 1 && shown < rows.size())
+            row += QStringLiteral(" \u2026");
+        w.Text(left, Top + step * (i + 1), w.Elided(row, width));
     }
 }
 

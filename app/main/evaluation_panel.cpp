@@ -2,6 +2,7 @@
 
 #include "print/evaluation_texts.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -50,6 +51,12 @@ QTableWidgetItem* Cell(const QString& text, EvalFlag flag = EvalFlag::None, bool
 
 TEvaluationPanel::TEvaluationPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("EvaluationPanel"));
+    // The face colour of the window's panels, not the frame's red.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    face.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+    setPalette(face);
+    setAutoFillBackground(true);
     auto* box = new QVBoxLayout(this);
     RuleLabel = PlainLabel(this);
     RuleLabel->setObjectName(QStringLiteral("EvaluationRuleLabel"));
@@ -76,10 +83,10 @@ void TEvaluationPanel::ShowEvaluation(const Evaluation& e, const QString& unitCa
         tr("Compression\n(%1)").arg(unitCaption),
         tr("of highest\n(%)"),
         tr("Deviation\n(%1)").arg(unitCaption),
-        tr("Compression"),
+        tr("Indication"),
         tr("Leakage\n(%)"),
         tr("Deviation\n(points)"),
-        tr("Leakage"),
+        tr("Indication"),
     });
     Table->setRowCount(0);
     for (int p = 0; p < 12; ++p) {

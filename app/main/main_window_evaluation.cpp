@@ -25,7 +25,7 @@ namespace {
 
 constexpr const char* PanelKey = "Panel";
 constexpr const char* PrintBlockKey = "PrintBlock";
-constexpr int DockWidth = 520;
+constexpr int DockWidth = 680;
 
 // A context of its own, apart from the window's specified texts.
 QString Tr(const char* text) {
@@ -99,7 +99,7 @@ void TFormMain::SetEvaluationShown(bool shown) {
             EvaluationDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
             EvaluationPanel = new TEvaluationPanel(EvaluationDock);
             EvaluationDock->setWidget(EvaluationPanel);
-            EvaluationDock->setMinimumWidth(DockWidth);
+            EvaluationDock->setFixedWidth(DockWidth);
             addDockWidget(Qt::RightDockWidgetArea, EvaluationDock);
         }
         // The panel gets room of its own: the chart area keeps its size.
@@ -108,6 +108,12 @@ void TFormMain::SetEvaluationShown(bool shown) {
             resize(std::min(maximumWidth(), width() + DockWidth), height());
         EvaluationDock->show();
         CheckBox5->show();
+        // Whatever the dock area's own margins take: the client area keeps
+        // its designed size and does not scroll.
+        layout()->activate();
+        const int missing = ClientArea->minimumWidth() - centralWidget()->width();
+        if (missing > 0 && !isMaximized() && !isFullScreen())
+            resize(std::min(maximumWidth(), width() + missing), height());
         UpdateEvaluation();
     } else {
         EvaluationDock->hide();
