@@ -932,8 +932,8 @@
     </message>
     <message>
         <location filename="../../app/main/evaluation_panel.cpp"/>
-        <source>Compression</source>
-        <translation>Kompression</translation>
+        <source>Indication</source>
+        <translation>Hinweis</translation>
     </message>
     <message>
         <location filename="../../app/main/evaluation_panel.cpp"/>
@@ -948,11 +948,6 @@
 (points)</source>
         <translation>Abweichung
 (Punkte)</translation>
-    </message>
-    <message>
-        <location filename="../../app/main/evaluation_panel.cpp"/>
-        <source>Leakage</source>
-        <translation>Druckverlust</translation>
     </message>
 </context>
 <context>
