@@ -23,7 +23,9 @@
 namespace {
 
 QString Number(double v) {
-    return QLocale().toString(v, 'g', 10);
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(v, 'g', 10);
 }
 
 // The locale's form first ("9,8" in German), the point form as well.
@@ -41,13 +43,14 @@ std::optional<double> ReadNumber(const QLineEdit* edit) {
 QLineEdit* NumberEdit(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
-    e->setMaximumWidth(80);
+    e->setFixedWidth(80);
     e->setAlignment(Qt::AlignRight);
     return e;
 }
 
 // A switch, its value and the unit behind it on one row.
-QWidget* RuleRow(QWidget* parent, QCheckBox* check, QLineEdit* edit, const QString& unit) {
+QWidget* RuleRow(QWidget* parent, QCheckBox* check, QLineEdit* edit, const QString& unit,
+                 QLabel** unitLabel = nullptr) {
     auto* row = new QWidget(parent);
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
@@ -56,6 +59,8 @@ QWidget* RuleRow(QWidget* parent, QCheckBox* check, QLineEdit* edit, const QStri
     auto* u = new QLabel(unit, row);
     u->setMinimumWidth(30);
     h->addWidget(u);
+    if (unitLabel)
+        *unitLabel = u;
     QObject::connect(check, &QCheckBox::toggled, edit, &QWidget::setEnabled);
     return row;
 }
@@ -107,10 +112,11 @@ TFormRules::TFormRules(QWidget* parent) : QDialog(parent) {
     mv->addLayout(unitRow);
     CheckAbsoluteMin = new QCheckBox(tr("Minimum compression (wear limit)"));
     EditAbsoluteMin = NumberEdit(maker, "EditAbsoluteMin");
-    mv->addWidget(RuleRow(maker, CheckAbsoluteMin, EditAbsoluteMin, QString()));
+    mv->addWidget(RuleRow(maker, CheckAbsoluteMin, EditAbsoluteMin, QString(), &unitLabels_[0]));
     CheckAbsoluteSpread = new QCheckBox(tr("Largest difference between cylinders"));
     EditAbsoluteSpread = NumberEdit(maker, "EditAbsoluteSpread");
-    mv->addWidget(RuleRow(maker, CheckAbsoluteSpread, EditAbsoluteSpread, QString()));
+    mv->addWidget(
+        RuleRow(maker, CheckAbsoluteSpread, EditAbsoluteSpread, QString(), &unitLabels_[1]));
     box->addWidget(maker);
 
     auto* leak = new QGroupBox(tr("Leakage"), this);
@@ -156,6 +162,8 @@ void TFormRules::Show(const RuleSet& r) {
         ComboBoxAbsoluteUnit->setCurrentIndex(r.AbsoluteUnit);
         shownUnit_ = r.AbsoluteUnit;
     }
+    for (QLabel* l : unitLabels_)
+        l->setText(ComboBoxAbsoluteUnit->currentText());
     CheckAbsoluteMin->setChecked(r.AbsoluteMinOn);
     EditAbsoluteMin->setText(Number(r.AbsoluteMin));
     CheckAbsoluteSpread->setChecked(r.AbsoluteSpreadOn);
@@ -191,6 +199,8 @@ void TFormRules::ChangeUnit(int unit) {
         }
     }
     shownUnit_ = unit;
+    for (QLabel* l : unitLabels_)
+        l->setText(ComboBoxAbsoluteUnit->currentText());
 }
 
 void TFormRules::Refuse(const QString& text) {

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 class TFormRules : public QDialog {
@@ -49,4 +50,5 @@ private:
     void Refuse(const QString& text);
 
     int shownUnit_ = unitBar;
+    QLabel* unitLabels_[2] = {}; // behind the maker's two figures
 };
