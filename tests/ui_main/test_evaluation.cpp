@@ -12,7 +12,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,8 +22,6 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QProcess>
-#include <QDir>
-#include <QFileInfo>
 #include <QTableWidget>
 #include <QTest>
 

@@ -2,8 +2,8 @@
 
 #include "evaluation/rule_storage.h"
 #include "fileio/safe_file.h"
-#include "text/cp1252.h"
 #include "settings/settings_file.h"
+#include "text/cp1252.h"
 #include "tools/vrx310-cli/commands.h"
 #include "tools/vrx310-cli/report_output.h"
 
