@@ -314,6 +314,8 @@ void BarChart::Draw(QPainter& p, const QRect& area) const {
         p.drawRect(bar.adjusted(1, 1, -1, -1)); // the 2-pixel outline stays inside the bar
     }
     p.restore();
+    if (!markers_.isEmpty() || !levelLines_.isEmpty())
+        DrawOverlay(p, g, offset);
 
     // Value marks. Points below the visible range (the empty positions at
     // -10) get none: their mark would only say "-10".
@@ -370,5 +372,40 @@ void BarChart::Draw(QPainter& p, const QRect& area) const {
     };
     edge(r, QColor(160, 160, 160), QColor(255, 255, 255));
     edge(r.adjusted(1, 1, -1, -1), QColor(105, 105, 105), QColor(227, 227, 227));
+    p.restore();
+}
+
+void BarChart::SetMarkers(const QVector<BarMarker>& markers) {
+    markers_ = markers;
+    update();
+}
+
+void BarChart::SetLevelLines(const QVector<LevelLine>& lines) {
+    levelLines_ = lines;
+    update();
+}
+
+void BarChart::DrawOverlay(QPainter& p, const Geometry& g, double offset) const {
+    p.save();
+    p.setClipRect(g.values);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
+    for (const LevelLine& line : levelLines_) {
+        if (!std::isfinite(line.Y) || line.Y < g.yMin || line.Y > g.yMax)
+            continue;
+        const double y = std::round(g.AxisY(line.Y));
+        p.setPen(QPen(line.Color, 2, Qt::DashLine));
+        p.drawLine(QPointF(g.values.left(), y), QPointF(g.values.right(), y));
+    }
+    // A frame around the whole column of a flagged position, so that it
+    // shows whatever the height of its bar.
+    for (const BarMarker& m : markers_) {
+        if (!std::isfinite(m.X) || m.X < xMin_ || m.X > xMax_)
+            continue;
+        const double left = g.AxisX(m.X, xMin_) + offset - g.barWidth / 2 - 4;
+        const QRectF column(left, g.values.top() + 1, g.barWidth + 8, g.values.height() - 3);
+        p.setPen(QPen(m.Color, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawRect(column);
+    }
     p.restore();
 }

@@ -60,6 +60,17 @@ private:
 // Rounds half away from zero on the value's shortest decimal form.
 QString FormatPattern(double value, const QString& pattern, QChar decimalSep, QChar thousandSep);
 
+// Optional marks over the bars, none by default: a frame around the bar at
+// x, and horizontal lines at a value (the evaluation's flags and limits).
+struct BarMarker {
+    double X = 0;
+    QColor Color;
+};
+struct LevelLine {
+    double Y = 0;
+    QColor Color;
+};
+
 class BarChart : public QWidget {
     Q_OBJECT
 public:
@@ -90,6 +101,12 @@ public:
     // values outside the vertical range land on its edges.
     double YToPixel(double y, const QSize& size) const;
 
+    // Both repaint; empty lists draw nothing, as before they were set.
+    void SetMarkers(const QVector<BarMarker>& markers);
+    void SetLevelLines(const QVector<LevelLine>& lines);
+    const QVector<BarMarker>& Markers() const { return markers_; }
+    const QVector<LevelLine>& LevelLines() const { return levelLines_; }
+
     // Renders the chart at the given pixel size on a white background.
     QImage RenderToImage(const QSize& size) const;
 
@@ -106,7 +123,10 @@ private:
     struct Geometry;
     Geometry Measure(const QRect& area) const;
     void Draw(QPainter& p, const QRect& area) const;
+    void DrawOverlay(QPainter& p, const Geometry& g, double offset) const;
     BarSeries series_;
+    QVector<BarMarker> markers_;
+    QVector<LevelLine> levelLines_;
     double xMin_ = 0.45, xMax_ = 12.55;
     double yMin_ = 0, yMax_ = 100;
     bool autoMax_ = true;

@@ -70,6 +70,11 @@ public:
         return QFontMetricsF(painter_.font(), painter_.device()).horizontalAdvance(text);
     }
 
+    QString Elided(const QString& text, double width) const {
+        return QFontMetricsF(painter_.font(), painter_.device())
+            .elidedText(text, Qt::ElideRight, width);
+    }
+
     void Text(double x, double y, const QString& text) {
         if (text.isEmpty()) {
             return;
@@ -174,6 +179,68 @@ void PaintMakerBlock(PageWriter& w) {
     }
 }
 
+// The evaluation block beside the report header's texts, inside its box:
+// each line wrapped at word boundaries, in the largest size from 7 points
+// down to 5 that lets every row fit; below that the last row is elided. So
+// no face takes it over the frame or into the header's texts.
+QStringList WrappedRows(PageWriter& w, const QStringList& lines, double width) {
+    QStringList rows;
+    for (const QString& line : lines) {
+        QString row;
+        for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = row.isEmpty() ? word : row + QLatin1Char(' ') + word;
+            if (!row.isEmpty() && w.Width(longer) > width) {
+                rows << row;
+                row = word;
+            } else {
+                row = longer;
+            }
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+void PaintEvaluationBlock(PageWriter& w, const ReportPageData& d) {
+    constexpr double Top = 1240, Bottom = 1880, Gap = 150;
+    constexpr double Right = 4650 - FramePen / 2 - 50;
+    w.SetFont(8, true);
+    double left = 650 + w.Width(d.ReportTexts[0]);
+    w.SetFont(8, false);
+    for (const QString& t : {d.ReportTexts[1] + QLatin1Char(' ') + d.CarID,
+                             d.ReportTexts[2] + QLatin1Char(' ') + d.Operator,
+                             d.ReportTexts[3] + QLatin1Char(' ') + d.DateandTime})
+        left = std::max(left, 650 + w.Width(t));
+    left = std::max(2600.0, left + Gap);
+    const double width = Right - left;
+    if (width < 400)
+        return; // the header's own texts take the box
+    // The title in bold on a row of its own, the rest wrapped.
+    double points = 7;
+    QStringList rows;
+    int maxRows = 0;
+    for (;;) {
+        const double step = points * LayoutDpi / 72 * 1.3;
+        maxRows = static_cast<int>((Bottom - Top - points * LayoutDpi / 72) / step) + 1;
+        w.SetFont(points, false);
+        rows = WrappedRows(w, d.EvaluationLines.mid(1), width);
+        if (rows.size() + 1 <= maxRows || points <= 5)
+            break;
+        points -= 0.5;
+    }
+    const double step = points * LayoutDpi / 72 * 1.3;
+    w.SetFont(points, true);
+    w.Text(left, Top, w.Elided(d.EvaluationLines.value(0), width));
+    w.SetFont(points, false);
+    const int shown = std::min<int>(rows.size(), maxRows - 1);
+    for (int i = 0; i < shown; ++i) {
+        QString row = rows[i];
+        if (i == shown - 1 && shown < rows.size())
+            row += QStringLiteral(" \u2026");
+        w.Text(left, Top + step * (i + 1), w.Elided(row, width));
+    }
+}
+
 bool PaintOnPrinter(QPrinter& printer, const ReportPageData& data) {
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -265,6 +332,9 @@ void PaintReportPage(QPainter& painter, const ReportPageData& d, int deviceDpiX,
     w.Text(650, 1410, d.ReportTexts[1] + QLatin1Char(' ') + d.CarID);
     w.Text(650, 1520, d.ReportTexts[2] + QLatin1Char(' ') + d.Operator);
     w.Text(650, 1630, d.ReportTexts[3] + QLatin1Char(' ') + d.DateandTime);
+    if (d.PrintEvaluation && !d.EvaluationLines.isEmpty()) {
+        PaintEvaluationBlock(w, d);
+    }
 
     if (d.PrintCompression) {
         PaintCompressionSection(w, d);

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -50,6 +51,11 @@ struct ReportPageData {
 
     bool PrintCompression = true;
     bool PrintLeakage = true;
+
+    // The evaluation block right of the report header, only when asked for:
+    // without it the page is as it always was. The first line is bold.
+    bool PrintEvaluation = false;
+    QStringList EvaluationLines;
 
     // Chart pictures as rendered on screen (600 x 250) and the screen's
     // resolution they were made for; they fix the pictures' size on paper.

@@ -10,6 +10,7 @@
 #include "dialogs/form_company.h"
 #include "dialogs/form_msg.h"
 #include "dialogs/form_names.h"
+#include "evaluation/evaluation.h"
 #include "platform/device_watcher.h"
 #include "platform/screen_fit.h"
 #include "platform/version_info.h"
@@ -109,6 +110,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     CreatePanel2();
     CreateChartArea();
     CreateStatusBar();
+    CreateEvaluation();
     // The designed client size is what the minimum window leaves it.
     ensurePolished();
     layout()->activate();
@@ -485,6 +487,8 @@ void TFormMain::FormCreate() {
     LabelDateTime->setText(MessageText(msgNotAvailable));
     LabelDeviceSN->setText(MessageText(msgNotAvailable));
     LabelSensorSN->setText(MessageText(msgNotAvailable));
+    // The evaluation panel when it was left shown (off: nothing changes).
+    RestoreEvaluation();
     // 6. Position as stored, unless that leaves the title bar off every
     // screen; a screen smaller than the window gets a scrolling window.
     ScreenFit::MoveToStoredPosition(this, QPoint(stored.X, stored.Y));

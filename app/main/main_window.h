@@ -17,6 +17,10 @@
 
 class BarChart;
 class BarSeries;
+class QDockWidget;
+class TEvaluationPanel;
+struct ReportPageData;
+struct RuleSet;
 class DeviceWatcher;
 class QAction;
 class QCheckBox;
@@ -168,6 +172,16 @@ public:
     QStringList ListBox1; // main message table
     QStringList ListBox2; // printed report table
 
+    // The evaluation (main_window_evaluation.cpp): off by default, and then
+    // the window is as it always was.
+    QAction* ActionShowEvaluation = nullptr;
+    QAction* ActionEvaluationRules = nullptr;
+    QCheckBox* CheckBox5 = nullptr;        // print the evaluation block; shown with the panel
+    QDockWidget* EvaluationDock = nullptr; // made when first shown
+    TEvaluationPanel* EvaluationPanel = nullptr;
+    // The rule set in use, as last read from the settings.
+    const RuleSet& Rules() const { return *rules_; }
+
     // The logo shown in Image3 (the default picture when none loads).
     const QImage& LogoPicture() const { return logo_; }
 
@@ -186,6 +200,9 @@ public slots:
     void ActionSettingsCompanyExecute();
     void ActionSettingsNamesExecute();
     void ActionChangeSensExecute();
+
+    void ActionShowEvaluationExecute();
+    void ActionEvaluationRulesExecute();
 
     void ComboBoxCom1CloseUp();
     void ChangeSomethingAndSave();
@@ -228,6 +245,19 @@ private:
                                 const std::array<int, 12>& leakage);
     void ShowLogo(const QImage& picture);
 
+    // The evaluation (main_window_evaluation.cpp).
+    void CreateEvaluation();
+    void RestoreEvaluation();
+    void RereadRules();
+    void SetEvaluationShown(bool shown);
+    // Evaluates the report as the charts show it, fills the panel and marks
+    // the charts; nothing while the panel is hidden.
+    void UpdateEvaluation();
+    // The values with the unit and the assignments the controls show.
+    MeasurementReport ShownReport() const;
+    // The page's evaluation block when CheckBox5 asks for it.
+    void SetPageEvaluation(ReportPageData& data);
+
     // Report files (main_window_file.cpp): FreeBase1 is created with the
     // window and is active only during one open or save.
     void CreateFreeBase1();
@@ -255,6 +285,8 @@ private:
     std::array<QLabel*, 24> numberLabels_{};
     std::array<QLabel*, 4> statusPanels_{};
     QImage logo_;
+    std::unique_ptr<RuleSet> rules_;
+    int widthBeforeEvaluation_ = 0;
 };
 
 extern TFormMain* FormMain;

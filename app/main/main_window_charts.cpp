@@ -214,6 +214,7 @@ void TFormMain::RefreshCharts() {
 
     DiagKomp->update();
     DiagLeak->update();
+    UpdateEvaluation();
 }
 
 void TFormMain::ComboBoxCom1CloseUp() {

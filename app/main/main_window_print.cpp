@@ -4,6 +4,7 @@
 #include "chart/bar_chart.h"
 #include "platform/version_info.h"
 #include "platform/window_text.h"
+#include "print/evaluation_texts.h"
 #include "print/page_data.h"
 #include "print/report_page.h"
 
@@ -43,8 +44,13 @@ void TFormMain::ActionFilePrintExecute() {
 
     d.PrintCompression = CheckBox2->isChecked();
     d.PrintLeakage = CheckBox3->isChecked();
-    // The charts on screen keep their size.
+    // The charts on screen keep their size. Their evaluation marks go on
+    // the page only with the evaluation block.
+    SetPageEvaluation(d);
+    if (!d.PrintEvaluation)
+        MarkEvaluation(*DiagKomp, *DiagLeak, nullptr);
     SetChartPictures(d, *DiagKomp, *DiagLeak);
+    UpdateEvaluation();
     d.ScreenDpiX = logicalDpiX();
     d.ScreenDpiY = logicalDpiY();
 

@@ -749,4 +749,321 @@
         <translation>Abbrechen</translation>
     </message>
 </context>
+<context>
+    <name>Evaluation</name>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Indication: good</source>
+        <translation>Hinweis: gut</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Indication: acceptable</source>
+        <translation>Hinweis: akzeptabel</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Indication: warning</source>
+        <translation>Hinweis: Warnung</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Indication: check</source>
+        <translation>Hinweis: prüfen</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Indication: fault</source>
+        <translation>Hinweis: Fehler</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Indication: bad</source>
+        <translation>Hinweis: schlecht</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>No verdict</source>
+        <translation>Keine Aussage</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Cylinders %1 and %2 low side by side: a hint to the head gasket between them.</source>
+        <translation>Zylinder %1 und %2 nebeneinander zu niedrig: ein Hinweis auf die Zylinderkopfdichtung zwischen ihnen.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Cylinders %1 and %2 leak side by side: a hint to the head gasket between them.</source>
+        <translation>Zylinder %1 und %2 nebeneinander undicht: ein Hinweis auf die Zylinderkopfdichtung zwischen ihnen.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>All cylinders low: a hint to worn piston rings or the valve timing.</source>
+        <translation>Alle Zylinder zu niedrig: ein Hinweis auf verschlissene Kolbenringe oder die Steuerzeiten.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>All cylinders leak: a hint to worn piston rings.</source>
+        <translation>Alle Zylinder undicht: ein Hinweis auf verschlissene Kolbenringe.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Only cylinder %1 low: often a valve.</source>
+        <translation>Nur Zylinder %1 zu niedrig: oft ein Ventil.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Only cylinder %1 leaks: often a valve.</source>
+        <translation>Nur Zylinder %1 undicht: oft ein Ventil.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Please give the rule set a name.</source>
+        <translation>Bitte geben Sie dem Regelsatz einen Namen.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>The lowest cylinder&apos;s share of the highest must lie between 1 % and 100 %.</source>
+        <translation>Der Anteil des niedrigsten Zylinders am höchsten muss zwischen 1 % und 100 % liegen.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>The largest difference between cylinders must be above 0 % and leave the lowest cylinder&apos;s share reachable (difference + share at most 100 %).</source>
+        <translation>Der größte Unterschied zwischen den Zylindern muss über 0 % liegen und den Anteil des niedrigsten Zylinders erreichbar lassen (Unterschied + Anteil höchstens 100 %).</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Please choose the unit of the maker&apos;s data.</source>
+        <translation>Bitte wählen Sie die Einheit der Herstellerdaten.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>The minimum compression must be at least 0.1 bar and within the tester&apos;s range.</source>
+        <translation>Der Mindestdruck muss mindestens 0,1 bar betragen und im Messbereich des Testers liegen.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>The largest difference between cylinders must be at least 0.1 bar and smaller than the minimum compression.</source>
+        <translation>Der größte Unterschied zwischen den Zylindern muss mindestens 0,1 bar betragen und kleiner als der Mindestdruck sein.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>The leakage limits must rise: 0 % &lt; good &lt;= acceptable &lt;= bad &lt;= 100 %.</source>
+        <translation>Die Grenzen des Druckverlusts müssen ansteigen: 0 % &lt; gut &lt;= akzeptabel &lt;= schlecht &lt;= 100 %.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Relative 70 %</source>
+        <translation>Relativ 70 %</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Maker&apos;s data</source>
+        <translation>Herstellerdaten</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>cyl. %1: %2</source>
+        <translation>Zyl. %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>no values shown</source>
+        <translation>keine Werte angezeigt</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>min %1, max %2, mean %3, spread %4</source>
+        <translation>Min. %1, Max. %2, Mittel %3, Streuung %4</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Rule set: %1. Every flag is an indication; the cause is the technician&apos;s judgement.</source>
+        <translation>Regelsatz: %1. Jede Markierung ist ein Hinweis; die Ursache beurteilt der Techniker.</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Evaluation (indications) - rule set: %1</source>
+        <translation>Bewertung (Hinweise) - Regelsatz: %1</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Compression (%1)</source>
+        <translation>Kompression (%1)</translation>
+    </message>
+    <message>
+        <location filename="../../print/evaluation_texts.cpp"/>
+        <source>Leakage (%)</source>
+        <translation>Druckverlust (%)</translation>
+    </message>
+</context>
+<context>
+    <name>TEvaluationPanel</name>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>Cyl.</source>
+        <translation>Zyl.</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>Compression
+(%1)</source>
+        <translation>Kompression
+(%1)</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>of highest
+(%)</source>
+        <translation>vom höchsten
+(%)</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>Deviation
+(%1)</source>
+        <translation>Abweichung
+(%1)</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>Indication</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>Leakage
+(%)</source>
+        <translation>Druckverlust
+(%)</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/evaluation_panel.cpp"/>
+        <source>Deviation
+(points)</source>
+        <translation>Abweichung
+(Punkte)</translation>
+    </message>
+</context>
+<context>
+    <name>TFormMainEvaluation</name>
+    <message>
+        <location filename="../../app/main/main_window_evaluation.cpp"/>
+        <source>Show &amp;Evaluation</source>
+        <translation>&amp;Bewertung anzeigen</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/main_window_evaluation.cpp"/>
+        <source>Evaluation &amp;Rules...</source>
+        <translation>Bewertungs&amp;regeln...</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/main_window_evaluation.cpp"/>
+        <source>Evaluation</source>
+        <translation>Bewertung</translation>
+    </message>
+</context>
+<context>
+    <name>TFormRules</name>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Evaluation Rules</source>
+        <translation>Bewertungsregeln</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>(choose a preset)</source>
+        <translation>(Vorgabe wählen)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Preset:</source>
+        <translation>Vorgabe:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Name of the rule set:</source>
+        <translation>Name des Regelsatzes:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Compression, relative</source>
+        <translation>Kompression, relativ</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Lowest cylinder at least this share of the highest</source>
+        <translation>Niedrigster Zylinder mindestens dieser Anteil des höchsten</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>No cylinder more than this below the highest (else a warning)</source>
+        <translation>Kein Zylinder mehr als dies unter dem höchsten (sonst Warnung)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Compression, engine maker&apos;s data (take precedence)</source>
+        <translation>Kompression, Daten des Motorherstellers (haben Vorrang)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Unit of the maker&apos;s data:</source>
+        <translation>Einheit der Herstellerdaten:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Minimum compression (wear limit)</source>
+        <translation>Mindestdruck (Verschleißgrenze)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Largest difference between cylinders</source>
+        <translation>Größter Unterschied zwischen den Zylindern</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Leakage</source>
+        <translation>Druckverlust</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Judge the leakage by these limits</source>
+        <translation>Druckverlust nach diesen Grenzen bewerten</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Good up to (%):</source>
+        <translation>Gut bis (%):</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Acceptable up to (%):</source>
+        <translation>Akzeptabel bis (%):</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Bad from (%):</source>
+        <translation>Schlecht ab (%):</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Leakage figures compare only on the same tester and reference pressure.</source>
+        <translation>Druckverlustwerte sind nur mit demselben Tester und Referenzdruck vergleichbar.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Show hints to possible causes (head gasket, rings, valve)</source>
+        <translation>Hinweise auf mögliche Ursachen zeigen (Kopfdichtung, Ringe, Ventil)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_rules.cpp"/>
+        <source>Please enter a number for &quot;%1&quot;.</source>
+        <translation>Bitte geben Sie eine Zahl für „%1“ ein.</translation>
+    </message>
+</context>
 </TS>

@@ -67,7 +67,7 @@ TEST_F(CliReportTest, ExportGivesJsonAndCsvInUtf8) {
     EXPECT_EQ(json["device"].size(), 10u);
     EXPECT_EQ(json["device"]["FirmwareVersion"], "2.03");
 
-    run = Cli("export sample.vrx --csv");
+    run = Cli("export sample.vrx --csv --no-evaluation");
     ASSERT_EQ(run.Status, 0) << run.Err;
     const std::string row = "\r\n\"HH-AB 123, \"\"blue\"\"\",M\xC3\xBCller,06.12.2026 -- 10:11:12,";
     EXPECT_EQ(run.Out.substr(0, run.Out.find("\r\n")),
@@ -77,6 +77,52 @@ TEST_F(CliReportTest, ExportGivesJsonAndCsvInUtf8) {
     EXPECT_TRUE(run.Has(row + "4,4,,,bar,4,55,5.5\r\n"));
     EXPECT_TRUE(run.Has(row + "12,,,,bar,12,,\r\n"));
     EXPECT_EQ(Cli("export sample.vrx --json --csv").Status, 2);
+}
+
+TEST_F(CliReportTest, EvaluationFollowsTheReportInEveryFormAndTakesARulesFile) {
+    // Position 1 shows slot 2 (131.0), position 3 the weak slot 3 (85.2),
+    // position 6 a zero, position 12 nothing.
+    CommandRun run = Cli("show sample.vrx");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(run.Has("\nEvaluation, rule set: Default (every flag is an indication)\n"));
+    EXPECT_TRUE(run.Has("         3       6.9 %      -230.6  Indication: fault\n")) << run.Out;
+    EXPECT_TRUE(run.Has("         6       0.0 %      -315.8  Indication: fault\n"));
+    EXPECT_TRUE(run.Has("         3      34.8 %       +23.7  Indication: bad\n"));
+    EXPECT_FALSE(Cli("show sample.vrx --no-evaluation").Has("Evaluation"));
+
+    // The CSV's own columns stay first; the evaluation's follow.
+    run = Cli("export sample.vrx --csv");
+    const std::string header = run.Out.substr(0, run.Out.find("\r\n"));
+    EXPECT_EQ(header, "car_id,operator,date_and_time,position,compression_slot,compression_raw,"
+                      "compression_value,compression_unit,leakage_slot,leakage_raw,leakage_percent,"
+                      "compression_percent_of_highest,compression_deviation,compression_flag,"
+                      "leakage_deviation_points,leakage_flag,rule_set");
+    EXPECT_TRUE(run.Has("1,2,1310,131.0,bar,1,62,6.2,10.6,-184.8,fault,-4.9,good,Default\r\n"))
+        << run.Out;
+    EXPECT_TRUE(run.Has("12,,,,bar,12,,,,,,,,Default\r\n"));
+
+    // A workshop's rules from an INI file: absolute data in kPa, leakage off.
+    WriteFile(dir_.File("rules.ini"), "[Evaluation]\r\nName=Diesel \"A\", 2.0\r\n"
+                                      "AbsoluteUnit=1\r\nAbsoluteMinOn=1\r\nAbsoluteMin=9000\r\n"
+                                      "AbsoluteSpread=500\r\nRelativeSpreadOn=0\r\n"
+                                      "LeakageOn=0\r\n");
+    run = Cli("export sample.vrx --json --rules rules.ini");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const auto e = nlohmann::json::parse(run.Out)["evaluation"];
+    EXPECT_EQ(e["rule_set"], "Diesel \"A\", 2.0");
+    // Only the wear limit of 90 bar judges: 131.0 and 1,234.5 bar are good.
+    EXPECT_EQ(e["compression"][0]["flag"], "good");
+    EXPECT_EQ(e["compression"][2]["flag"], "fault");
+    EXPECT_EQ(e["compression"][3]["flag"], "good");
+    EXPECT_EQ(e["leakage"][2]["flag"], "");
+    EXPECT_EQ(nlohmann::json::parse(run.Out)["compression"][4], 12345); // the report's keys stay
+    run = Cli("export sample.vrx --csv --rules rules.ini");
+    EXPECT_TRUE(run.Has(",\"Diesel \"\"A\"\", 2.0\"\r\n")) << run.Out;
+
+    run = Cli("show sample.vrx --rules missing.ini");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("cannot read rules 'missing.ini'"), std::string::npos) << run.Err;
+    EXPECT_TRUE(run.Out.empty());
 }
 
 TEST_F(CliReportTest, BadFilesFailWithAMessageAndAreNeitherCreatedNorChanged) {
@@ -112,7 +158,7 @@ TEST_F(CliReportTest, HostileTextsNeitherDriveTheTerminalNorRunInASpreadsheet) {
         ASSERT_TRUE(c >= 0x20 || c == '\n') << "control byte " << int(c) << " in\n" << run.Out;
     EXPECT_EQ(run.Out.find("\xC2\x9D"), std::string::npos);
 
-    run = Cli("export hostile.vrx --csv");
+    run = Cli("export hostile.vrx --csv --no-evaluation");
     ASSERT_EQ(run.Status, 0) << run.Err;
     // Formula texts get an apostrophe, then RFC 4180 quoting; numbers stay numbers.
     EXPECT_TRUE(run.Has("\r\n\"'=HYPERLINK(\"\"x\"\",1)\",'-1+2,\"\x1b[2J\rnow\x7F\",1,1,1285,"

@@ -1,4 +1,5 @@
 #include "tools/vrx310-cli/report_output.h"
+#include "tools/vrx310-cli/evaluation_output.h"
 
 #include "report/report_file.h"
 #include "text/cp1252.h"
@@ -207,12 +208,15 @@ nlohmann::ordered_json DeviceJson(const MeasurementReport& report) {
     return device;
 }
 
-std::string ReportCsv(const MeasurementReport& report) {
+std::string ReportCsv(const MeasurementReport& report, const Evaluation* evaluation) {
     const std::string unit = UnitName(report.Unit);
     const int shownUnit = unit.empty() ? unitBar : report.Unit;
     std::string out = "car_id,operator,date_and_time,position,compression_slot,compression_raw,"
                       "compression_value,compression_unit,leakage_slot,leakage_raw,"
-                      "leakage_percent\r\n";
+                      "leakage_percent";
+    if (evaluation)
+        out += EvaluationCsvHeader();
+    out += "\r\n";
     const std::string common = CsvText(Cp1252ToUtf8(report.CarID)) + "," +
                                CsvText(Cp1252ToUtf8(report.Operator)) + "," +
                                CsvText(Cp1252ToUtf8(report.DateandTime)) + ",";
@@ -234,6 +238,9 @@ std::string ReportCsv(const MeasurementReport& report) {
         } else {
             row += (ls != 0 ? std::to_string(ls) : std::string()) + ",,";
         }
+        if (evaluation)
+            row += EvaluationCsvFields(*evaluation, p) + "," +
+                   CsvText(Cp1252ToUtf8(evaluation->RuleSetName));
         out += row + "\r\n";
     }
     return out;

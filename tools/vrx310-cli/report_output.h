@@ -4,6 +4,8 @@
 
 #include "report/report_model.h"
 
+struct Evaluation;
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -47,7 +49,8 @@ nlohmann::ordered_json DeviceJson(const MeasurementReport& report);
 // The report as CSV (RFC 4180, CRLF line ends): a header line, then one line
 // per position 1..12. A text starting with '=', '+', '-', '@', tab or CR gets
 // a leading apostrophe, so a spreadsheet never runs it as a formula.
-std::string ReportCsv(const MeasurementReport& report);
+// With an evaluation, its columns follow the report's own.
+std::string ReportCsv(const MeasurementReport& report, const Evaluation* evaluation = nullptr);
 
 // Opens a report file for show, export and print; false after the message.
 bool LoadReportOrSay(const std::string& file, MeasurementReport& report);
