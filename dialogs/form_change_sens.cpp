@@ -69,7 +69,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     VerzAuftruf = new QToolButton(this);
     VerzAuftruf->setObjectName(QStringLiteral("VerzAuftruf"));
     VerzAuftruf->setGeometry(382, 29, 27, 25);
-    VerzAuftruf->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    VerzAuftruf->setIcon(WindowStyle::StandardIcon(QStyle::SP_DirOpenIcon));
     connect(VerzAuftruf, &QToolButton::clicked, this, &TFormChangeSens::VerzAuftrufClick);
 
     BitBtnSensChange = new QPushButton(this);
@@ -80,7 +80,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     BitBtnChgSensCancel = new QPushButton(this);
     BitBtnChgSensCancel->setObjectName(QStringLiteral("BitBtnChgSensCancel"));
     BitBtnChgSensCancel->setGeometry(290, 56, 120, 30);
-    BitBtnChgSensCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtnChgSensCancel->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogCancelButton));
     connect(BitBtnChgSensCancel, &QPushButton::clicked, this, [this] { done(3); });
 
     Panel1 = new QFrame(this);

@@ -72,19 +72,19 @@ TFormCompany::TFormCompany(QWidget* parent) : QDialog(parent) {
     VerzAuftruf = new QToolButton(this);
     VerzAuftruf->setObjectName(QStringLiteral("VerzAuftruf"));
     VerzAuftruf->setGeometry(494, 221, 25, 23);
-    VerzAuftruf->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    VerzAuftruf->setIcon(WindowStyle::StandardIcon(QStyle::SP_DirOpenIcon));
     connect(VerzAuftruf, &QToolButton::clicked, this, &TFormCompany::VerzAuftrufClick);
 
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(284, 276, 110, 30);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn1->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogOkButton));
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
     BitBtn2 = new QPushButton(this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(404, 276, 110, 30);
-    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn2->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogCancelButton));
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(2); });
 
     // The widget dialog, not the platform's: the same everywhere, and a
