@@ -45,17 +45,21 @@ protected:
 };
 
 // For the start-up benchmark only: with VRX310_STARTUP_PROBE set, the first
-// paint of the main window prints the time since the process began on
-// stdout and ends the event loop.
+// paint of the main window prints "startup-probe: shown" on stdout and ends
+// the event loop. Watched on the application: on X11 the window itself may
+// never be painted, only its children (the scroll area's viewport covers it).
 class StartupProbe : public QObject {
 public:
-    explicit StartupProbe(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+    explicit StartupProbe(QWidget* window) : QObject(window), window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !done_) {
+        if (event->type() == QEvent::Paint && !done_ && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_) {
             done_ = true;
-            watched->removeEventFilter(this);
+            QCoreApplication::instance()->removeEventFilter(this);
             QTimer::singleShot(0, [] {
                 std::printf("startup-probe: shown\n");
                 std::fflush(stdout);
@@ -66,6 +70,7 @@ protected:
     }
 
 private:
+    QWidget* window_;
     bool done_ = false;
 };
 

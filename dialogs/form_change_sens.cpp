@@ -69,7 +69,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     VerzAuftruf = new QToolButton(this);
     VerzAuftruf->setObjectName(QStringLiteral("VerzAuftruf"));
     VerzAuftruf->setGeometry(382, 29, 27, 25);
-    VerzAuftruf->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    VerzAuftruf->setIcon(WindowStyle::StandardIcon(QStyle::SP_DirOpenIcon));
     connect(VerzAuftruf, &QToolButton::clicked, this, &TFormChangeSens::VerzAuftrufClick);
 
     BitBtnSensChange = new QPushButton(this);
@@ -80,7 +80,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     BitBtnChgSensCancel = new QPushButton(this);
     BitBtnChgSensCancel->setObjectName(QStringLiteral("BitBtnChgSensCancel"));
     BitBtnChgSensCancel->setGeometry(290, 56, 120, 30);
-    BitBtnChgSensCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtnChgSensCancel->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogCancelButton));
     connect(BitBtnChgSensCancel, &QPushButton::clicked, this, [this] { done(3); });
 
     Panel1 = new QFrame(this);
@@ -99,13 +99,7 @@ TFormChangeSens::TFormChangeSens(QWidget* parent) : QDialog(parent) {
     Panel1->raise();
     Panel1->hide();
 
-    OpenSensfakt = new QFileDialog(this);
-    OpenSensfakt->setObjectName(QStringLiteral("OpenSensfakt"));
-    OpenSensfakt->setOption(QFileDialog::DontUseNativeDialog);
-    OpenSensfakt->setFileMode(QFileDialog::ExistingFile);
-    OpenSensfakt->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenSensfakt->setDirectory(DefaultFileFolder());
-    OpenSensfakt->setDefaultSuffix(QStringLiteral("sens"));
+    sensorFolder_ = DefaultFileFolder();
 
     Pause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
 
@@ -119,8 +113,24 @@ void TFormChangeSens::RetranslateUi() {
     BitBtnSensChange->setText(tr("Change"));
     BitBtnChgSensCancel->setText(tr("Cancel"));
     Panel1->setToolTip(tr("Please insert the sensor serial number and press ENTER."));
-    OpenSensfakt->setWindowTitle(tr("Open Sensorfile"));
-    OpenSensfakt->setNameFilter(tr("Sensorfile (*.sens)"));
+    if (OpenSensfakt != nullptr) {
+        OpenSensfakt->setWindowTitle(tr("Open Sensorfile"));
+        OpenSensfakt->setNameFilter(tr("Sensorfile (*.sens)"));
+    }
+}
+
+QFileDialog* TFormChangeSens::SensorFileDialog() {
+    if (OpenSensfakt == nullptr) {
+        OpenSensfakt = new QFileDialog(this);
+        OpenSensfakt->setObjectName(QStringLiteral("OpenSensfakt"));
+        OpenSensfakt->setOption(QFileDialog::DontUseNativeDialog);
+        OpenSensfakt->setFileMode(QFileDialog::ExistingFile);
+        OpenSensfakt->setAcceptMode(QFileDialog::AcceptOpen);
+        OpenSensfakt->setDirectory(sensorFolder_);
+        OpenSensfakt->setDefaultSuffix(QStringLiteral("sens"));
+        RetranslateUi();
+    }
+    return OpenSensfakt;
 }
 
 void TFormChangeSens::changeEvent(QEvent* event) {
@@ -214,7 +224,8 @@ void TFormChangeSens::TesterLost() {
 }
 
 void TFormChangeSens::VerzAuftrufClick() {
-    if (OpenSensfakt->exec() == QDialog::Accepted && !OpenSensfakt->selectedFiles().isEmpty()) {
+    if (SensorFileDialog()->exec() == QDialog::Accepted &&
+        !OpenSensfakt->selectedFiles().isEmpty()) {
         const QString path = OpenSensfakt->selectedFiles().constFirst();
         const QFileInfo info(path);
         // Real sensor files are a few lines long; a larger one is never read.

@@ -71,8 +71,11 @@ public:
     QPushButton* BitBtnChgSensCancel = nullptr;
     QFrame* Panel1 = nullptr;
     QLineEdit* MaskEdit1 = nullptr;
-    // The sensor file dialog; kept for the run so it remembers its folder.
+    // The sensor file dialog, made at its first use (its pictures from the
+    // desktop's icon theme are slow to find at start-up) and kept for the run
+    // so it remembers its folder; SensorFileDialog() makes it.
     QFileDialog* OpenSensfakt = nullptr;
+    QFileDialog* SensorFileDialog();
 
 public slots:
     void VerzAuftrufClick();
@@ -106,6 +109,9 @@ private:
     QString confirmationText_;
     SensorBlock block_; // the window's own, apart from the report's
     QLabel* label_ = nullptr;
+
+private:
+    QString sensorFolder_; // the folder at start-up, where the dialog opens
 };
 
 extern TFormChangeSens* FormChangeSens;

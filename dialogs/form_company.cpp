@@ -72,29 +72,24 @@ TFormCompany::TFormCompany(QWidget* parent) : QDialog(parent) {
     VerzAuftruf = new QToolButton(this);
     VerzAuftruf->setObjectName(QStringLiteral("VerzAuftruf"));
     VerzAuftruf->setGeometry(494, 221, 25, 23);
-    VerzAuftruf->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    VerzAuftruf->setIcon(WindowStyle::StandardIcon(QStyle::SP_DirOpenIcon));
     connect(VerzAuftruf, &QToolButton::clicked, this, &TFormCompany::VerzAuftrufClick);
 
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(284, 276, 110, 30);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn1->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogOkButton));
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
     BitBtn2 = new QPushButton(this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setGeometry(404, 276, 110, 30);
-    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn2->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogCancelButton));
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(2); });
 
     // The widget dialog, not the platform's: the same everywhere, and a
     // test can answer it.
-    OpenPictureDialog1 = new QFileDialog(this);
-    OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
-    OpenPictureDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenPictureDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenPictureDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenPictureDialog1->setDirectory(DefaultFileFolder());
+    pictureFolder_ = DefaultFileFolder();
 
     Image1 = DefaultLogoPicture();
     ShowLogo(Image1);
@@ -115,8 +110,23 @@ void TFormCompany::RetranslateUi() {
     const QStringList filters = {tr("JPEG-graphic file (*.jpg)"), tr("JPEG-graphic file (*.jpeg)"),
                                  tr("Bitmaps (*.bmp)"),
                                  tr("All supported files (*.jpg *.jpeg *.bmp)")};
-    OpenPictureDialog1->setNameFilters(filters);
-    OpenPictureDialog1->selectNameFilter(filters[3]);
+    if (OpenPictureDialog1 != nullptr) {
+        OpenPictureDialog1->setNameFilters(filters);
+        OpenPictureDialog1->selectNameFilter(filters[3]);
+    }
+}
+
+QFileDialog* TFormCompany::PictureDialog() {
+    if (OpenPictureDialog1 == nullptr) {
+        OpenPictureDialog1 = new QFileDialog(this);
+        OpenPictureDialog1->setObjectName(QStringLiteral("OpenPictureDialog1"));
+        OpenPictureDialog1->setOption(QFileDialog::DontUseNativeDialog);
+        OpenPictureDialog1->setFileMode(QFileDialog::ExistingFile);
+        OpenPictureDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+        OpenPictureDialog1->setDirectory(pictureFolder_);
+        RetranslateUi();
+    }
+    return OpenPictureDialog1;
 }
 
 void TFormCompany::changeEvent(QEvent* event) {
@@ -200,7 +210,7 @@ bool TFormCompany::EditCompany(CompanyDetails& details) {
 void TFormCompany::VerzAuftrufClick() {
     // A cancelled choice changes nothing: a logo chosen and loaded earlier
     // in this opening is still stored on OK.
-    if (OpenPictureDialog1->exec() != QDialog::Accepted ||
+    if (PictureDialog()->exec() != QDialog::Accepted ||
         OpenPictureDialog1->selectedFiles().isEmpty())
         return;
     const QString path = OpenPictureDialog1->selectedFiles().constFirst();

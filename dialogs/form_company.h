@@ -49,8 +49,11 @@ public:
     QToolButton* VerzAuftruf = nullptr;
     QPushButton* BitBtn1 = nullptr; // OK
     QPushButton* BitBtn2 = nullptr; // Cancel
-    // The logo file dialog; kept for the run so it remembers its folder.
+    // The logo file dialog, made at its first use (its pictures from the
+    // desktop's icon theme are slow to find at start-up) and kept for the run
+    // so it remembers its folder; PictureDialog() makes it.
     QFileDialog* OpenPictureDialog1 = nullptr;
+    QFileDialog* PictureDialog();
 
 public slots:
     void VerzAuftrufClick();
@@ -71,6 +74,9 @@ private:
     QImage logo_;
     bool logoValid_ = false;
     QLabel* captions_[8] = {}; // the edits' labels, in field order
+
+private:
+    QString pictureFolder_; // the folder at start-up, where the dialog opens
 };
 
 extern TFormCompany* FormCompany;

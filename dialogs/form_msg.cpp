@@ -139,7 +139,7 @@ TFormMsg::TFormMsg(QWidget* parent) : QDialog(parent), c_(new Controls) {
         b->setObjectName(QLatin1String(name));
         b->setGeometry(30, 100, 110, 30);
         b->setAutoDefault(true); // Enter presses the focused button
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(WindowStyle::StandardIcon(icon));
         connect(b, &QPushButton::clicked, this, [this, result] { done(result); });
         return b;
     };

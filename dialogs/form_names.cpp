@@ -53,7 +53,7 @@ TFormNames::TFormNames(QWidget* parent) : QDialog(parent) {
         b->setObjectName(QLatin1String(name));
         b->setGeometry(left, top, width, 25);
         if (icon != QStyle::SP_CustomBase) // none
-            b->setIcon(style()->standardIcon(icon));
+            b->setIcon(WindowStyle::StandardIcon(icon));
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
@@ -80,12 +80,12 @@ TFormNames::TFormNames(QWidget* parent) : QDialog(parent) {
     BitBtnEditOk = new QPushButton(Panel1);
     BitBtnEditOk->setObjectName(QStringLiteral("BitBtnEditOk"));
     BitBtnEditOk->setGeometry(10, 46, 161, 25);
-    BitBtnEditOk->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtnEditOk->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogOkButton));
     connect(BitBtnEditOk, &QPushButton::clicked, this, &TFormNames::BitBtnEditOkClick);
     BitBtnEditCancel = new QPushButton(Panel1);
     BitBtnEditCancel->setObjectName(QStringLiteral("BitBtnEditCancel"));
     BitBtnEditCancel->setGeometry(183, 46, 161, 25);
-    BitBtnEditCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtnEditCancel->setIcon(WindowStyle::StandardIcon(QStyle::SP_DialogCancelButton));
     connect(BitBtnEditCancel, &QPushButton::clicked, this, &TFormNames::BitBtnEditCancelClick);
     Panel1->raise();
     Panel1->hide();

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <chrono>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -51,25 +50,23 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void OnOutputMessage(j_common_ptr) {}
 
-using Clock = std::chrono::steady_clock;
-
 struct ProgressMonitor {
     jpeg_progress_mgr pub; // first: libjpeg sees only this part
-    bool timed = false;
-    Clock::time_point deadline{};
+    qint64 maxScanPixels = 0;
 };
 
 // Endless progressive scans would keep the window busy for minutes; many
-// legal ones over a huge picture still take seconds, hence the deadline.
+// legal ones over a huge picture still take seconds. Each scan walks the
+// whole picture, so scans are counted against its size.
 void OnProgress(j_common_ptr cinfo) {
     bool giveUp = false;
     if (cinfo->is_decompressor) {
         auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-        giveUp = d->input_scan_number > kMaxScans;
-    }
-    const auto* monitor = reinterpret_cast<const ProgressMonitor*>(cinfo->progress);
-    if (monitor->timed && Clock::now() > monitor->deadline) {
-        giveUp = true;
+        const auto* monitor = reinterpret_cast<const ProgressMonitor*>(cinfo->progress);
+        const qint64 scans = d->input_scan_number;
+        giveUp = scans > kMaxScans ||
+                 (monitor->maxScanPixels > 0 &&
+                  scans * d->image_width * d->image_height > monitor->maxScanPixels);
     }
     if (giveUp) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
@@ -113,9 +110,11 @@ bool Decode(DecodeState& s, const QByteArray& bytes, const JpegBounds& bounds) {
     jpeg_create_decompress(&s.cinfo);
     s.created = true;
     s.progress.pub.progress_monitor = OnProgress;
-    if (bounds.maxMillis > 0) {
-        s.progress.timed = true;
-        s.progress.deadline = Clock::now() + std::chrono::milliseconds(bounds.maxMillis);
+    s.progress.maxScanPixels = bounds.maxScanPixels;
+    // Beyond this libjpeg wants a backing store, which it has not: the
+    // decode fails before the memory is taken.
+    if (bounds.maxMemory > 0) {
+        s.cinfo.mem->max_memory_to_use = static_cast<long>(bounds.maxMemory);
     }
     s.cinfo.progress = &s.progress.pub;
     jpeg_mem_src(&s.cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
@@ -175,7 +174,56 @@ bool Decode(DecodeState& s, const QByteArray& bytes, const JpegBounds& bounds) {
     return true;
 }
 
+quint32 U16At(const QByteArray& b, int at) {
+    return quint32(uchar(b[at])) | quint32(uchar(b[at + 1])) << 8;
+}
+
+quint32 U32At(const QByteArray& b, int at) {
+    return U16At(b, at) | U16At(b, at + 2) << 16;
+}
+
+// What a bitmap's header promises, weighed before the decoder allocates:
+// its pixels, the memory they take decoded (one byte a pixel up to 8 bits,
+// four above), and for run-length data the pixels its bytes can hold.
+bool BitmapWithinBounds(const QByteArray& b) {
+    if (b.size() < 30 || b[0] != 'B' || b[1] != 'M') {
+        return false;
+    }
+    const quint32 headerSize = U32At(b, 14);
+    qint64 w = 0;
+    qint64 h = 0;
+    quint32 bits = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {
+        w = U16At(b, 18);
+        h = U16At(b, 20);
+        bits = U16At(b, 24);
+    } else if (headerSize >= 40 && b.size() >= 34) {
+        w = qint32(U32At(b, 18));
+        h = qint32(U32At(b, 22));
+        bits = U16At(b, 28);
+        compression = U32At(b, 30);
+    } else {
+        return false;
+    }
+    h = h < 0 ? -h : h; // top-down rows
+    if (w <= 0 || h <= 0 || w > kMaxPictureSide || h > kMaxPictureSide || w * h > kMaxLogoPixels ||
+        w * h * (bits <= 8 ? 1 : 4) > kMaxLogoDecodeBytes) {
+        return false;
+    }
+    constexpr quint32 kRle8 = 1;
+    constexpr quint32 kRle4 = 2;
+    if (compression == kRle8 || compression == kRle4) {
+        const qint64 dataBytes = qMax<qint64>(0, b.size() - qint64{U32At(b, 10)});
+        return w * h <= kMaxRlePixelsPerByte * dataBytes;
+    }
+    return true;
+}
+
 bool DecodeBitmap(const QByteArray& bytes, QImage* out) {
+    if (!BitmapWithinBounds(bytes)) {
+        return false;
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly)) {
@@ -246,12 +294,19 @@ bool LoadPictureFile(const QString& path, QImage* out) {
         JpegBounds bounds;
         bounds.maxPixels = kMaxLogoPixels;
         bounds.fitSide = kMaxLogoSide;
-        bounds.maxMillis = kLogoDecodeMillis;
+        bounds.maxScanPixels = kMaxLogoScanPixels;
+        bounds.maxMemory = kMaxLogoDecodeBytes;
         if (!DecodeJpegBounded(data, &picture, bounds)) {
             return false;
         }
     } else if (!DecodeBitmap(data, &picture)) {
         return false;
+    }
+    // Smooth scaling turns a palette picture into 32 bits a pixel first: a
+    // large one is brought near the box by dropping pixels before that.
+    if (picture.width() > 2 * kMaxLogoSide || picture.height() > 2 * kMaxLogoSide) {
+        picture = picture.scaled(2 * kMaxLogoSide, 2 * kMaxLogoSide, Qt::KeepAspectRatio,
+                                 Qt::FastTransformation);
     }
     if (picture.width() > kMaxLogoSide || picture.height() > kMaxLogoSide) {
         picture = picture.scaled(kMaxLogoSide, kMaxLogoSide, Qt::KeepAspectRatio,

@@ -3,12 +3,34 @@
 // message dialog's test builds that dialog without this library.
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <QStyle>
 
 namespace WindowStyle {
+
+// A standard picture of the application's style. The style looks each up in
+// the desktop's icon theme, which under X11 walks every folder of the theme
+// where the user's icon folder has no cache; the dialogs ask for the same few
+// at start-up, so each is looked up once.
+inline QIcon StandardIcon(QStyle::StandardPixmap which) {
+    static QHash<int, QIcon> cache;
+    static const QStyle* cachedFor = nullptr;
+    const QStyle* style = QApplication::style();
+    if (style != cachedFor) {
+        cache.clear();
+        cachedFor = style;
+    }
+    auto it = cache.find(which);
+    if (it == cache.end())
+        it = cache.insert(which, style->standardIcon(which));
+    return *it;
+}
 
 // The maker's red behind every window.
 inline QColor BrandRed() {

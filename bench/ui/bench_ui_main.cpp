@@ -4,7 +4,11 @@
 //  - one chart refresh with one paint of both charts;
 //  - the time from starting the program to its main window being painted
 //    (the program's VRX310_STARTUP_PROBE; run under xvfb-run for a real X
-//    display, otherwise the offscreen platform is measured).
+//    display, otherwise the offscreen platform is measured), against an
+//    empty Qt main window of the same size started the same way, alternately
+//    in the same run ("ratio_to_empty", aim 1.5 at most);
+//  - where the program's part of that goes, in this process: creating the
+//    six windows, FinishStartup, showing until the first paint.
 // Settings, simulator state and request log go to a temporary folder.
 #include "app/main/main_window.h"
 #include "app/main/start_up.h"
@@ -13,6 +17,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -105,53 +110,151 @@ void BM_RefreshChartsAndPaint(benchmark::State& state) {
     DestroyWindows();
 }
 
+// The first paint of any widget of the window, as the program's own probe
+// sees it; with 'report' it then prints "startup-probe: shown" and ends the
+// event loop, as the program does.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(QWidget* window, bool report = false) : window_(window), report_(report) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    bool seen = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !seen && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_) {
+            seen = true;
+            QCoreApplication::instance()->removeEventFilter(this);
+            if (report_) {
+                QTimer::singleShot(0, [] {
+                    std::printf("startup-probe: shown\n");
+                    std::fflush(stdout);
+                    QCoreApplication::exit(0);
+                });
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    bool report_;
+};
+
+// The baseline process: an empty main window of the given size.
+int EmptyWindowMain(int argc, char** argv, const char* size) {
+    int w = 0;
+    int h = 0;
+    if (std::sscanf(size, "%dx%d", &w, &h) != 2)
+        return 1;
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.resize(w, h);
+    FirstPaint probe(&window, true);
+    window.show();
+    return app.exec();
+}
+
+// Seconds from starting the program until it reports its window painted;
+// negative when it ends without.
+double SecondsToShown(const std::string& program) {
+    int out[2];
+    if (::pipe(out) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = 0;
+    const auto start = Clock::now();
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(out[0]);
+        return -1;
+    }
+    std::string seen;
+    char buf[256];
+    ssize_t n = 0;
+    while (seen.find("startup-probe: shown") == std::string::npos &&
+           (n = ::read(out[0], buf, sizeof buf)) > 0)
+        seen.append(buf, static_cast<size_t>(n));
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return seen.find("startup-probe: shown") == std::string::npos ? -1 : seconds;
+}
+
 void BM_StartupToShown(benchmark::State& state) {
     const std::string program = VRX_PROGRAM;
     const bool x11 = std::getenv("DISPLAY") != nullptr;
     state.SetLabel(x11 ? "X display" : "offscreen");
+    CreateWindows();
+    const QSize size = FormMain->size();
+    DestroyWindows();
+    const std::string emptySize =
+        std::to_string(size.width()) + "x" + std::to_string(size.height());
+    double programTotal = 0;
+    double emptyTotal = 0;
     for (auto _ : state) {
-        int out[2];
-        if (::pipe(out) != 0) {
-            state.SkipWithError("pipe failed");
+        ::setenv("VRX310_BENCH_EMPTY_WINDOW", emptySize.c_str(), 1);
+        const double empty = SecondsToShown("/proc/self/exe");
+        ::unsetenv("VRX310_BENCH_EMPTY_WINDOW");
+        const double seconds = SecondsToShown(program);
+        if (empty < 0 || seconds < 0) {
+            state.SkipWithError("a program ended without showing its window");
             return;
         }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        pid_t pid = 0;
-        const auto start = Clock::now();
-        const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        if (rc != 0) {
-            ::close(out[0]);
-            state.SkipWithError("the program could not be started");
-            return;
-        }
-        std::string seen;
-        char buf[256];
-        ssize_t n = 0;
-        while (seen.find("startup-probe: shown") == std::string::npos &&
-               (n = ::read(out[0], buf, sizeof buf)) > 0)
-            seen.append(buf, static_cast<size_t>(n));
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        ::close(out[0]);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (seen.find("startup-probe: shown") == std::string::npos) {
-            state.SkipWithError("the program ended without showing its window");
-            return;
-        }
+        programTotal += seconds;
+        emptyTotal += empty;
         state.SetIterationTime(seconds);
     }
+    state.counters["empty_ms"] = 1000 * emptyTotal / static_cast<double>(state.iterations());
+    state.counters["ratio_to_empty"] = programTotal / emptyTotal;
+}
+
+// The program's own start-up steps, timed in this process (the Qt
+// application, its platform plug-in and fonts exist already).
+void BM_StartupParts(benchmark::State& state) {
+    double create = 0;
+    double finish = 0;
+    double paint = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        CreateWindows();
+        auto t1 = Clock::now();
+        FormMain->FinishStartup();
+        auto t2 = Clock::now();
+        {
+            FirstPaint probe(FormMain);
+            FormMain->show();
+            while (!probe.seen)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        auto t3 = Clock::now();
+        state.PauseTiming();
+        DestroyWindows();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        create += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        finish += std::chrono::duration<double, std::milli>(t2 - t1).count();
+        paint += std::chrono::duration<double, std::milli>(t3 - t2).count();
+    }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["create_windows_ms"] = create / n;
+    state.counters["finish_startup_ms"] = finish / n;
+    state.counters["show_to_paint_ms"] = paint / n;
 }
 
 BENCHMARK(BM_ReadDevice)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_ReadDeviceWithErase)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_RefreshChartsAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_StartupToShown)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+BENCHMARK(BM_StartupToShown)->Unit(benchmark::kMillisecond)->Iterations(10)->UseManualTime();
+BENCHMARK(BM_StartupParts)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 
@@ -171,6 +274,8 @@ int main(int argc, char** argv) {
     }
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (const char* size = std::getenv("VRX310_BENCH_EMPTY_WINDOW"))
+        return EmptyWindowMain(argc, argv, size);
 
     QApplication app(argc, argv);
     QTemporaryDir scratch;

@@ -20,6 +20,22 @@ TEST(MeasurementBlockTest, OneNonNegativeValueMeansMeasures) {
     EXPECT_FALSE(m.AllNegative());
 }
 
+TEST(MeasurementBlockTest, OnlyTwelveSlotsAreReadOrWritten) {
+    MeasurementBlock m;
+    for (std::size_t i = 0; i < m.Bytes.size(); ++i)
+        m.Bytes[i] = static_cast<std::uint8_t>(i);
+    const MeasurementBlock before = m;
+    EXPECT_EQ(m.Compression(11), 0x1716);
+    EXPECT_EQ(m.Leakage(11), 0x2F2E);
+    for (int slot : {-1, 12}) {
+        EXPECT_EQ(m.Compression(slot), -1) << slot;
+        EXPECT_EQ(m.Leakage(slot), -1) << slot;
+        m.SetCompression(slot, 99);
+        m.SetLeakage(slot, 99);
+    }
+    EXPECT_EQ(m.Bytes, before.Bytes);
+}
+
 TEST(SensorBlockTest, FactorIsSignedAtOffset8) {
     SensorBlock s;
     s.Bytes.fill(0xAA);

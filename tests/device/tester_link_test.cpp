@@ -299,6 +299,10 @@ TEST_F(TesterLinkTest, BadRepliesLeaveTheBlockAndTheLinkAsTheyWere) {
     fake_->Replies.push_back(Reply(0x10, 0x2B, Pattern(44, 1)));
     EXPECT_FALSE(link->ReadDeviceInfo(info));
     EXPECT_EQ(info.Bytes, before.Bytes);
+    // Length byte 45: a longer reply is no device information either.
+    fake_->Replies.push_back(Reply(0x10, 0x2D, Pattern(45, 1)));
+    EXPECT_FALSE(link->ReadDeviceInfo(info));
+    EXPECT_EQ(info.Bytes, before.Bytes);
 
     // Failed read.
     fake_->ReadResult = 0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #undef ReplaceFile
 #else
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -161,6 +163,23 @@ TEST_F(SafeFileTest, FailedWritesKeepTheOldFileAndLeaveNothingBehind) {
     safefile::SetWriteLimitForTesting(10);
     EXPECT_FALSE(safefile::ReplaceFile(target, std::string(100, 'x')));
     safefile::SetWriteLimitForTesting(-1);
+#ifndef _WIN32
+    // The system's own short write: a file size limit lets the first 4 KiB
+    // through, then write() fails with EFBIG.
+    {
+        rlimit old{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool replaced = safefile::ReplaceFile(target, std::string(10000, 'x'));
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+        EXPECT_FALSE(replaced);
+        EXPECT_EQ(ReadFile(target), "[Company]\nName=Old\n");
+    }
+#endif
     // A step that fails, e.g. the flush.
     safefile::SetStepHookForTesting([](WriteStep s) { return s != WriteStep::TempSynced; });
     EXPECT_FALSE(safefile::ReplaceFile(target, "new"));

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 
@@ -256,15 +257,79 @@ TEST_F(PictureFiles, NamedPipeAsLogoFailsAtOnce) {
     EXPECT_EQ(out, Sentinel());
 }
 
-TEST(DecodeJpeg, DecodeOverItsTimeIsGivenUp) {
+TEST(DecodeJpeg, WorkAndMemoryBeyondTheBoundsAreRefusedOnEveryMachine) {
+    // 190 scans over 1.92 megapixels: 365 million pixel visits.
     const QByteArray slow = EncodeJpeg(TestPicture(1600, 1200), JpegKind::ManyScans, 90);
+    const qint64 pixels = 1600 * 1200;
     QImage out = Sentinel();
-    EXPECT_FALSE(DecodeJpegBounded(slow, &out, {kMaxPicturePixels, 0, 1}));
+    EXPECT_FALSE(DecodeJpegBounded(slow, &out, {kMaxPicturePixels, 0, 100 * pixels, 0}));
     EXPECT_EQ(out, Sentinel());
-    // Without the deadline the same file is a sound picture.
-    ASSERT_TRUE(DecodeJpegBounded(slow, &out, {kMaxPicturePixels, 0, 0}));
+    // Its coefficients alone take more than a MiB.
+    EXPECT_FALSE(DecodeJpegBounded(slow, &out, {kMaxPicturePixels, 0, 0, 1024 * 1024}));
+    EXPECT_EQ(out, Sentinel());
+    // Within the logo's bounds the same file is a sound picture.
+    ASSERT_TRUE(DecodeJpegBounded(slow, &out,
+                                  {kMaxLogoPixels, 0, kMaxLogoScanPixels, kMaxLogoDecodeBytes}));
     EXPECT_EQ(out.size(), QSize(1600, 1200));
     EXPECT_TRUE(Near(out.pixelColor(1500, 10), QColor(20, 20, 220)));
+}
+
+// An 8-bit run-length bitmap: a grey palette, then rows of runs, bottom row
+// first; each row 'left' pixels of index 10 and 'right' of index 200 in runs
+// of at most 255, then the end of the line.
+QByteArray Rle8Bitmap(int left, int right, int rows, int claimedW, int claimedH) {
+    QByteArray data;
+    for (int y = 0; y < rows; ++y) {
+        for (auto [n, index] : {std::pair{left, 10}, std::pair{right, 200}}) {
+            for (; n > 0; n -= std::min(n, 255)) {
+                data.append(char(std::min(n, 255))).append(char(index));
+            }
+        }
+        data.append('\0').append('\0');
+    }
+    data.append('\0').append('\1');
+    QByteArray b(54, '\0');
+    auto put32 = [&b](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            b[at + i] = static_cast<char>(v >> (8 * i));
+        }
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, 54 + 1024 + quint32(data.size()));
+    put32(10, 54 + 1024);
+    put32(14, 40);
+    put32(18, quint32(claimedW));
+    put32(22, quint32(claimedH));
+    b[26] = 1;
+    b[28] = 8;
+    put32(30, 1); // run-length, 8 bits
+    put32(34, quint32(data.size()));
+    put32(46, 256);
+    for (int i = 0; i < 256; ++i) {
+        b.append(char(i)).append(char(i)).append(char(i)).append('\0');
+    }
+    return b + data;
+}
+
+TEST_F(PictureFiles, RunLengthBitmapLoadsUnlessItsHeaderPromisesMoreThanItsBytesHold) {
+    QImage out;
+    ASSERT_TRUE(LoadPictureFile(Write("rle.bmp", Rle8Bitmap(30, 34, 40, 64, 40)), &out));
+    EXPECT_EQ(out.size(), QSize(64, 40));
+    EXPECT_TRUE(Near(out.pixelColor(5, 5), QColor(10, 10, 10), 2));
+    EXPECT_TRUE(Near(out.pixelColor(60, 35), QColor(200, 200, 200), 2));
+    // Large and honest, 18 bytes a row: scaled into the box in its
+    // proportions, the halves still where they were.
+    ASSERT_TRUE(LoadPictureFile(Write("wide.bmp", Rle8Bitmap(1000, 1000, 1000, 2000, 1000)), &out));
+    EXPECT_EQ(out.size(), QSize(kMaxLogoSide, kMaxLogoSide / 2));
+    EXPECT_TRUE(Near(out.pixelColor(100, 100), QColor(10, 10, 10), 2));
+    EXPECT_TRUE(Near(out.pixelColor(700, 300), QColor(200, 200, 200), 2));
+    // 25 megapixels from a kilobyte: the end-of-picture mark alone.
+    const QByteArray empty = Rle8Bitmap(0, 0, 0, 5000, 5000);
+    EXPECT_LT(empty.size(), 1100);
+    out = Sentinel();
+    EXPECT_FALSE(LoadPictureFile(Write("empty.bmp", empty), &out));
+    EXPECT_EQ(out, Sentinel());
 }
 
 TEST(DefaultLogo, ExistsWithoutAnyFile) {

@@ -96,8 +96,8 @@ void TestFormCompany::noLogoEverShowsTheDefaultPicture() {
     ModalScript script;
     script.On(FormCompany, [&](QWidget*) {
         seen = Look();
-        filters = {FormCompany->OpenPictureDialog1->nameFilters().value(3),
-                   FormCompany->OpenPictureDialog1->selectedNameFilter()};
+        filters = {FormCompany->PictureDialog()->nameFilters().value(3),
+                   FormCompany->PictureDialog()->selectedNameFilter()};
         FormCompany->LabeledEditName->setText(QStringLiteral("Müller & Söhne"));
         QTest::keyClicks(FormCompany->LabeledEditCity, QStringLiteral("12345 Musterstadt"));
         // Enter accepts.

@@ -100,9 +100,10 @@ void TestDesktopFiles::dialogsStartWhereReportsAreAndLeaveOnlyTheSettings() {
     fx.Start();
     const QString title = FormMain->windowTitle();
     QCOMPARE(OpenDialogFolder(), documents);
-    QCOMPARE(FormCompany->OpenPictureDialog1->directory().absolutePath(), documents);
-    QCOMPARE(FormChangeSens->OpenSensfakt->directory().absolutePath(), documents);
     QDir::setCurrent(reports);
+    // Made at first use, they still open where the program started.
+    QCOMPARE(FormCompany->PictureDialog()->directory().absolutePath(), documents);
+    QCOMPARE(FormChangeSens->SensorFileDialog()->directory().absolutePath(), documents);
     QCOMPARE(OpenDialogFolder(), reports);
     QDir::setCurrent(programs);
 
