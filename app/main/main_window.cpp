@@ -471,10 +471,14 @@ void TFormMain::FormCreate() {
     report_.Unsaved = false;
     report_.FileName.clear();
     // 3. Company details.
-    companyDetails_ = ReadCompanyDetails(*settings_);
-    // 4. Operators; the stored selection only when there is any name.
-    operatorNames_ = ReadOperatorNames(*settings_);
-    const MainWindowSettings stored = ReadMainWindowSettings(*settings_);
+    // 4. Operators; the stored selection only when there is any name. The
+    // file is read once for all of them.
+    MainWindowSettings stored;
+    settings_->Inspect([&](const ProfileText& text) {
+        companyDetails_ = ReadCompanyDetails(text);
+        operatorNames_ = ReadOperatorNames(text);
+        stored = ReadMainWindowSettings(text);
+    });
     SetOperatorItems();
     if (ComboBoxNames->count() > 0) {
         QSignalBlocker block(ComboBoxNames);
