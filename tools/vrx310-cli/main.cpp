@@ -22,8 +22,10 @@ const CliCommand Commands[] = {
      "after a successful read; --out saves them as a report file (with --erase, only once "
      "the file is saved)",
      RunReadCommand},
-    {"show", "FILE [--unit bar|kPa|psi]", "print a report file as it reads on screen", RunShow},
-    {"export", "FILE --json|--csv", "write a report file as JSON or CSV (UTF-8) to stdout",
+    {"show", "FILE [--unit bar|kPa|psi]",
+     "print a report file as it reads on screen (FILE \"-\": standard input)", RunShow},
+    {"export", "FILE --json|--csv",
+     "write a report file as JSON or CSV (UTF-8) to stdout (FILE \"-\": standard input)",
      RunExport},
     {"print", "FILE --pdf OUT.pdf [--no-compression] [--no-leakage] [--unit bar|kPa|psi]",
      "write the printed report page of a report file as a one-page A4 PDF", RunPrint},
