@@ -219,7 +219,9 @@ void ProfileText::Grow() {
 }
 
 void ProfileText::Reindex() {
-    ++indexRuns;
+    if (head_ != kNone) {
+        ++indexRuns;
+    }
     slots_.clear();
     used_ = 0;
     sections_.clear();

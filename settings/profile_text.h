@@ -48,8 +48,9 @@ public:
     // file without any.
     const std::string& NewLine() const { return newline_; }
 
-    // How many times a whole text was indexed, by every object of the
-    // process: once per parse. For tests that guard against re-indexing.
+    // How many times a text of any lines was indexed as a whole, by every
+    // object of the process: once per parse. For tests that guard against
+    // re-indexing.
     static std::size_t IndexRuns();
 
 private:

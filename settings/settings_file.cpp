@@ -328,6 +328,16 @@ void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& v
     });
 }
 
+StartupSettings ReadStartupSettings(const SettingsFile& settings) {
+    StartupSettings values;
+    settings.Inspect([&](const ProfileText& text) {
+        values.Company = ReadCompanyDetails(text);
+        values.Names = ReadOperatorNames(text);
+        values.Main = ReadMainWindowSettings(text);
+    });
+    return values;
+}
+
 WindowPosition ReadWindowPosition(const SettingsFile& settings, const std::string& section) {
     WindowPosition pos;
     settings.Inspect([&](const ProfileText& text) {

@@ -108,6 +108,14 @@ MainWindowSettings ReadMainWindowSettings(const ProfileText& text);
 // Writes Main x, Main y, Main Unit, Main AutoClear, Names LastUser, in this order.
 void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& values);
 
+// What the main window reads at start-up, from one reading of the file.
+struct StartupSettings {
+    CompanyDetails Company;
+    OperatorNames Names;
+    MainWindowSettings Main;
+};
+StartupSettings ReadStartupSettings(const SettingsFile& settings);
+
 struct WindowPosition {
     int X = 20;
     int Y = 20;

@@ -473,12 +473,10 @@ void TFormMain::FormCreate() {
     // 3. Company details.
     // 4. Operators; the stored selection only when there is any name. The
     // file is read once for all of them.
-    MainWindowSettings stored;
-    settings_->Inspect([&](const ProfileText& text) {
-        companyDetails_ = ReadCompanyDetails(text);
-        operatorNames_ = ReadOperatorNames(text);
-        stored = ReadMainWindowSettings(text);
-    });
+    StartupSettings startup = ReadStartupSettings(*settings_);
+    companyDetails_ = std::move(startup.Company);
+    operatorNames_ = std::move(startup.Names);
+    const MainWindowSettings stored = startup.Main;
     SetOperatorItems();
     if (ComboBoxNames->count() > 0) {
         QSignalBlocker block(ComboBoxNames);

@@ -260,3 +260,26 @@ TEST_F(FbtoolTest, DumpAndBuildToAReadOnlyFileFailAndKeepIt) {
 }
 
 } // namespace
+
+// "-" reads standard input and writes standard output: a database piped
+// through dump and build comes back whole; a pipe is held to the file bounds.
+TEST_F(FbtoolTest, DashIsStandardInputAndOutputWithinTheBounds) {
+    const std::string sample = MakeSample("s.fdb", TSaveAsVersion::Version2);
+    const std::string piped = dir / "piped.fdb";
+    const std::string json = Tool("dump " + sample).Out;
+    CommandRun run = Tool("dump - - < " + sample);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, json);
+    run = Tool("dump - < " + sample + " | " + FBTOOL_PATH + " build - -");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ExpectSameApartFromDates(ReadBytes(sample), Bytes(run.Out.begin(), run.Out.end()));
+    WriteText("piped.fdb", run.Out);
+    EXPECT_EQ(Tool("check - < " + piped).Out, "ok, version 2\n");
+
+    const std::string out = dir / "out.fdb";
+    EXPECT_EQ(Tool("build - " + out + " < /dev/null").Status, 2); // no JSON at all
+    EXPECT_EQ(Tool("build - " + out + " < /dev/zero").Status, 2); // refused after 64 MiB + 1
+    EXPECT_NE(Stderr().find("cannot read -: too large"), std::string::npos) << Stderr();
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(Tool("check - < /dev/zero").Status, 1);
+}

@@ -122,3 +122,35 @@ TEST(ProfileTextNames, OnlyNamesThatReadBackAreUsable) {
     EXPECT_FALSE(ProfileText::IsUsableName("Main", " x"));
     EXPECT_FALSE(ProfileText::IsUsableName("Main\n", "x"));
 }
+
+// Edits are made in place: a repeated key and the last key of a section
+// behave as if the whole text were read again, which it is not.
+TEST(ProfileTextEdit, EditsInPlaceActAsAFreshReading) {
+    const std::size_t indexRuns = ProfileText::IndexRuns();
+    ProfileText text("[Names]\r\n"
+                     "0=A\r\n"
+                     "0=second A\r\n"
+                     "1=B\r\n"
+                     "; trailing comment\r\n"
+                     "\r\n"
+                     "[Main]\r\n"
+                     "x = 5 \r\n");
+    EXPECT_EQ(text.Value("Names", "0"), "A");
+    EXPECT_TRUE(text.DeleteKey("Names", "0"));
+    EXPECT_EQ(text.Value("Names", "0"), "second A"); // the later line now counts
+    EXPECT_TRUE(text.DeleteKey("Names", "1"));
+    // A new key follows the last one left, before the comment.
+    EXPECT_TRUE(text.SetValue("Names", "2", "C"));
+    EXPECT_TRUE(text.SetValue("main", "X", "6"));
+    const std::string expected = "[Names]\r\n"
+                                 "0=second A\r\n"
+                                 "2=C\r\n"
+                                 "; trailing comment\r\n"
+                                 "\r\n"
+                                 "[Main]\r\n"
+                                 "x=6\r\n";
+    EXPECT_EQ(text.Content(), expected);
+    EXPECT_FALSE(text.SameAsRead(expected));
+    EXPECT_TRUE(ProfileText(expected).SameAsRead(expected));
+    EXPECT_EQ(ProfileText::IndexRuns() - indexRuns, 2u); // one per text read
+}

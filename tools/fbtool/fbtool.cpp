@@ -285,12 +285,6 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
     if (status != safefile::ReadStatus::Ok) {
         return Usage("cannot read " + jsonPath + ": " + ReadStatusText(status));
     }
-    json doc;
-    try {
-        doc = json::parse(text);
-    } catch (const json::exception& ex) {
-        return Usage(jsonPath + " is no valid JSON: " + ex.what());
-    }
 
     // The database is made in a private folder, then its bytes replace OUT
     // in one step, so an old OUT survives any failure.
@@ -303,13 +297,16 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
     TFreeBase db;
     db.SetFileName(workFile);
     db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+    if (!db.Open()) {
+        return ReportLoadError(workFile, db.LastError());
+    }
+    // Entries are made while the text is parsed: no document beside them.
     try {
-        const int version = fbjson::ChosenVersion(doc, versionOption);
-        if (!db.Open()) {
-            return ReportLoadError(workFile, db.LastError());
-        }
+        const int version = fbjson::BuildDatabase(db, text, versionOption);
         db.SetSaveAsVersion(version == 1 ? TSaveAsVersion::Version1 : TSaveAsVersion::Version2);
-        fbjson::FillDatabase(db, doc);
+    } catch (const fbjson::InvalidJson& bad) {
+        db.Abort();
+        return Usage(jsonPath + " is no valid JSON: " + bad.What);
     } catch (const BadInput& bad) {
         db.Abort();
         return Usage(jsonPath + ": " + bad.What);
@@ -317,6 +314,7 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
         db.Abort();
         return Usage(jsonPath + ": " + ex.what());
     }
+    std::string().swap(text);
     db.Close();
     if (db.LastError() != fbeNone) {
         return ReportLoadError(workFile, db.LastError());

@@ -400,4 +400,223 @@ void FillDatabase(TFreeBase& db, const json& doc) {
     BuildTree(db.Root(), ArrayMember(doc, "entries"));
 }
 
+// --- streaming input -------------------------------------------------------
+
+namespace {
+
+bool IsEntryMember(const std::string& key) {
+    return key == "type" || key == "name" || key == "tag" || key == "value" || key == "hex" ||
+           key == "size";
+}
+
+bool IsTopMember(const std::string& key) {
+    return key == "version" || key == "info" || key == "tag";
+}
+
+// Parser events to entries. A member value of the wrong kind (an array where
+// a string belongs) is kept as an empty placeholder of its kind, so the
+// checks of FillEntry say what they say for a whole document; values that
+// nobody reads are skipped without being kept.
+class EntrySax final : public nlohmann::json_sax<json> {
+public:
+    explicit EntrySax(TFBRoot* root) : root_(root) {}
+
+    const json& Top() const { return top_; }
+    const std::string& Error() const { return error_; }
+
+    bool null() override { return Scalar(json()); }
+    bool boolean(bool v) override { return Scalar(json(v)); }
+    bool number_integer(number_integer_t v) override { return Scalar(json(v)); }
+    bool number_unsigned(number_unsigned_t v) override { return Scalar(json(v)); }
+    bool number_float(number_float_t v, const string_t&) override { return Scalar(json(v)); }
+    bool string(string_t& v) override { return Scalar(json(std::move(v))); }
+    bool binary(binary_t&) override { return Scalar(json()); }
+
+    bool key(string_t& k) override {
+        if (skip_ == 0) {
+            key_ = k;
+        }
+        return true;
+    }
+
+    bool start_object(std::size_t) override {
+        if (skip_ > 0) {
+            ++skip_;
+            return true;
+        }
+        if (frames_.empty()) {
+            if (started_) {
+                throw BadInput{"the top level must be an object"};
+            }
+            started_ = true;
+            frames_.push_back({Kind::Top, root_, nullptr, {}});
+            return true;
+        }
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::List) {
+            frames_.push_back({Kind::Entry, f.Parent, nullptr, json::object()});
+            return true;
+        }
+        return Structured(json::object());
+    }
+
+    bool end_object() override {
+        if (skip_ > 0) {
+            --skip_;
+            return true;
+        }
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::Entry) {
+            Finish(f);
+        }
+        frames_.pop_back();
+        return true;
+    }
+
+    bool start_array(std::size_t) override {
+        if (skip_ > 0) {
+            ++skip_;
+            return true;
+        }
+        if (frames_.empty()) {
+            throw BadInput{"the top level must be an object"};
+        }
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::List) {
+            throw BadInput{"every entry must be an object"};
+        }
+        if (f.Kind == Kind::Top && key_ == "entries") {
+            frames_.push_back({Kind::List, root_, nullptr, {}});
+            return true;
+        }
+        if (f.Kind == Kind::Entry && key_ == "children") {
+            if (!f.Pending.contains("type")) {
+                throw BadInput{"an entry's \"type\" must come before its \"children\""};
+            }
+            if (TypeFromJson(f.Pending) != TFBEntryType::node || f.Made) {
+                skip_ = 1; // as a whole document: a value's children are never read
+                return true;
+            }
+            TFBEntry* node = Make(f);
+            frames_.push_back({Kind::List, node, nullptr, {}});
+            return true;
+        }
+        return Structured(json::array());
+    }
+
+    bool end_array() override {
+        if (skip_ > 0) {
+            --skip_;
+            return true;
+        }
+        frames_.pop_back(); // a list
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&,
+                     const nlohmann::detail::exception& ex) override {
+        error_ = ex.what();
+        return false;
+    }
+
+private:
+    enum class Kind { Top, List, Entry };
+    struct Frame {
+        enum Kind Kind;
+        TFBEntry* Parent; // where a list's entries go, or an entry's parent
+        TFBEntry* Made;   // an entry made already (a node, at its children)
+        json Pending;     // an entry's members read so far
+    };
+
+    bool Scalar(json value) {
+        if (skip_ > 0) {
+            return true;
+        }
+        if (frames_.empty()) {
+            throw BadInput{"the top level must be an object"};
+        }
+        Frame& f = frames_.back();
+        switch (f.Kind) {
+        case Kind::List:
+            throw BadInput{"every entry must be an object"};
+        case Kind::Top:
+            if (key_ == "entries") {
+                throw BadInput{"\"entries\" must be an array"};
+            }
+            if (IsTopMember(key_)) {
+                top_[key_] = std::move(value);
+            }
+            break;
+        case Kind::Entry:
+            if (IsEntryMember(key_) || key_ == "children") {
+                f.Pending[key_] = std::move(value);
+            }
+            break;
+        }
+        return true;
+    }
+
+    // An object or array as a member value: a placeholder where it is read.
+    bool Structured(json placeholder) {
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::Top && key_ == "entries") {
+            throw BadInput{"\"entries\" must be an array"};
+        }
+        if (f.Kind == Kind::Top && IsTopMember(key_)) {
+            top_[key_] = std::move(placeholder);
+        } else if (f.Kind == Kind::Entry && (IsEntryMember(key_) || key_ == "children")) {
+            f.Pending[key_] = std::move(placeholder);
+        }
+        skip_ = 1;
+        return true;
+    }
+
+    TFBEntry* Make(Frame& f) {
+        const TFBEntryType type = TypeFromJson(f.Pending);
+        TFBEntry* e = f.Parent->EntryType == TFBEntryType::root
+                          ? static_cast<TFBRoot*>(f.Parent)->AddChild(type)
+                          : static_cast<TFBNode*>(f.Parent)->AddChild(type);
+        FillEntry(e, f.Pending);
+        f.Made = e;
+        return e;
+    }
+
+    void Finish(Frame& f) {
+        if (!f.Made) {
+            Make(f);
+        } else {
+            FillEntry(f.Made, f.Pending); // members after the children
+        }
+        const json* children = Member(f.Pending, "children");
+        if (f.Made->EntryType == TFBEntryType::node && children && !children->is_array()) {
+            throw BadInput{"\"children\" must be an array"};
+        }
+    }
+
+    TFBRoot* root_;
+    std::vector<Frame> frames_;
+    std::string key_;
+    json top_ = json::object();
+    std::size_t skip_ = 0; // depth inside a value that is skipped
+    bool started_ = false;
+    std::string error_;
+};
+
+} // namespace
+
+int BuildDatabase(TFreeBase& db, std::string_view text, int versionOption) {
+    EntrySax sax(db.Root());
+    if (!json::sax_parse(text.begin(), text.end(), &sax)) {
+        throw InvalidJson{sax.Error()};
+    }
+    const int version = ChosenVersion(sax.Top(), versionOption);
+    if (const json* info = Member(sax.Top(), "info")) {
+        db.SetDataBaseInfo(BytesFromJson(*info, "\"info\""));
+    }
+    if (const json* tag = Member(sax.Top(), "tag")) {
+        db.SetDataBaseTag(Int32FromJson(*tag, "\"tag\""));
+    }
+    return version;
+}
+
 } // namespace fbjson

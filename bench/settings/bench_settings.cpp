@@ -1,0 +1,126 @@
+// The settings file far beyond its real size (a few kilobytes), through the
+// functions the window calls:
+//  - the operators dialog's OK with 4,000 names: the re-read before the
+//    dialog shows them, and the merge that stores the edited list (delete
+//    the first name, add one: every key from 0 changes);
+//  - start-up on a 16 MiB file: time, and the peak memory of a child process
+//    that only reads the file (the floor) and of one that reads the start-up
+//    settings, per byte of the file.
+// Prints its figures; fails nothing.
+#include "settings/profile_text.h"
+#include "settings/settings_file.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a) {
+    return std::chrono::duration<double>(Clock::now() - a).count();
+}
+
+std::string NamesFile(std::size_t names, std::size_t minBytes) {
+    std::string text = "[Main]\r\nx=10\r\ny=10\r\nUnit=0\r\nAutoClear=0\r\n\r\n[Company]\r\n"
+                       "Name=Kfz-Meisterbetrieb\r\nCity=12345 Musterstadt\r\n\r\n[Names]\r\n";
+    for (std::size_t i = 0; i < names || text.size() < minBytes; ++i) {
+        text += std::to_string(i) + "=Operator " + std::to_string(i) + "\r\n";
+    }
+    text += "LastUser=0\r\nx=20\r\ny=20\r\n";
+    return text;
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Peak resident memory in KiB of a child process that runs work.
+template <typename Work> long ChildPeakKiB(Work work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    return usage.ru_maxrss;
+}
+
+void OperatorsOk(const std::string& folder) {
+    const std::string path = folder + "/names.ini";
+    const std::string text = NamesFile(4000, 0);
+    std::printf("operators dialog, 4,000 names (%zu bytes):\n", text.size());
+    for (int run = 0; run < 3; ++run) {
+        Write(path, text);
+        SettingsFile settings(path);
+        const std::size_t indexRuns = ProfileText::IndexRuns();
+        auto t0 = Clock::now();
+        const OperatorNames shown = ReadOperatorNames(settings);
+        const double reread = Seconds(t0);
+        OperatorNames edited(shown.begin() + 1, shown.end());
+        edited.push_back("Neuer Name");
+        t0 = Clock::now();
+        const OperatorNames stored = MergeOperatorNames(settings, shown, edited);
+        const double ok = Seconds(t0);
+        std::printf("  re-read %.4f s, OK %.4f s (%zu names stored, %zu file readings, %zu "
+                    "indexings)\n",
+                    reread, ok, stored.size(), settings.Reads(),
+                    ProfileText::IndexRuns() - indexRuns);
+    }
+}
+
+void Startup(const std::string& folder) {
+    const std::string path = folder + "/large.ini";
+    const std::string text = NamesFile(0, SettingsFile::MaxBytes - 64);
+    Write(path, text);
+    const double bytes = static_cast<double>(text.size());
+    std::printf("start-up, %.2f MiB settings file:\n", bytes / (1 << 20));
+    for (int run = 0; run < 3; ++run) {
+        SettingsFile settings(path);
+        const auto t0 = Clock::now();
+        const StartupSettings values = ReadStartupSettings(settings);
+        std::printf("  %.3f s, %zu names, %zu file readings\n", Seconds(t0), values.Names.size(),
+                    settings.Reads());
+    }
+    const long floorKiB = ChildPeakKiB([&] {
+        std::ifstream in(path, std::ios::binary);
+        std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    });
+    const long parseKiB = ChildPeakKiB([&] {
+        SettingsFile settings(path);
+        settings.Inspect([](const ProfileText&) {});
+    });
+    const long startupKiB = ChildPeakKiB([&] {
+        SettingsFile settings(path);
+        const StartupSettings values = ReadStartupSettings(settings);
+        (void)values;
+    });
+    const long emptyKiB = ChildPeakKiB([] {});
+    auto perByte = [&](long kib) { return static_cast<double>(kib - emptyKiB) * 1024 / bytes; };
+    std::printf("  peak memory beyond an idle child: reading the bytes %.2f, parsing %.2f, "
+                "start-up (with the name list) %.2f bytes per file byte\n",
+                perByte(floorKiB), perByte(parseKiB), perByte(startupKiB));
+}
+
+} // namespace
+
+int main() {
+    const std::string folder =
+        (fs::temp_directory_path() / ("bench_settings_" + std::to_string(::getpid()))).string();
+    fs::create_directories(folder);
+    OperatorsOk(folder);
+    Startup(folder);
+    fs::remove_all(folder);
+    return 0;
+}
