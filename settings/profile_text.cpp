@@ -146,7 +146,13 @@ std::uint32_t ProfileText::Hash(std::uint32_t section, std::string_view name) co
     for (const char c : name) {
         h = (h ^ LowerByte(static_cast<unsigned char>(c))) * 16777619u;
     }
-    return h;
+    // Keys "0", "1", ... differ in their last bytes only: mixed, so that
+    // neighbours do not crowd one stretch of the table.
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    return h ^ (h >> 16);
 }
 
 bool ProfileText::Matches(const Slot& slot, std::uint32_t hash, std::uint32_t section,
@@ -188,7 +194,8 @@ std::size_t ProfileText::SlotOf(std::uint32_t line) const {
 }
 
 void ProfileText::Insert(std::uint32_t hash, std::uint32_t line) {
-    if ((used_ + 1) * 2 > slots_.size()) {
+    // At most three quarters full: short probes, and 11 bytes per key.
+    if ((used_ + 1) * 4 > slots_.size() * 3) {
         Grow();
     }
     const size_t mask = slots_.size() - 1;
@@ -222,7 +229,13 @@ void ProfileText::Reindex() {
     if (head_ != kNone) {
         ++indexRuns;
     }
-    slots_.clear();
+    // Room for every line at once: growing on the way would move the table
+    // again and again.
+    std::size_t size = 16;
+    while (size * 3 < lines_.size() * 4) {
+        size *= 2;
+    }
+    slots_.assign(size, Slot{});
     used_ = 0;
     sections_.clear();
     repeats_.clear();

@@ -10,7 +10,7 @@
 // comments; keys before the first section belong to no section.
 //
 // Cost: the text is parsed once, lines are kept as ranges of one buffer
-// (about 40 bytes per key line, 20 per other line, beside the text itself),
+// (24 bytes per line and 11 per key, beside the text itself),
 // and every lookup, change or deletion takes constant time on average; only
 // Content() walks the whole text.
 #pragma once
