@@ -449,8 +449,13 @@ QString TFormMain::StatusText(int panel) const {
 void TFormMain::SetOperatorItems() {
     QSignalBlocker block(ComboBoxNames);
     ComboBoxNames->clear();
+    // One insertion for the whole list: item by item, the selector measures
+    // itself again after each.
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(operatorNames_.size()));
     for (const std::string& name : operatorNames_)
-        ComboBoxNames->addItem(DiskToQ(name));
+        items.append(DiskToQ(name));
+    ComboBoxNames->addItems(items);
 }
 
 void TFormMain::SetTesterActionsEnabled(bool enabled) {

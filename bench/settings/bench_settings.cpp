@@ -106,8 +106,15 @@ void OperatorsOk(const std::string& folder) {
         auto t0 = Clock::now();
         const OperatorNames shown = ReadOperatorNames(settings);
         const double reread = Seconds(t0);
-        OperatorNames edited(shown.begin() + 1, shown.end());
-        edited.push_back("Neuer Name");
+        // Odd runs: the first name deleted and one added (every key
+        // changes); even runs: every second name deleted (half the keys go).
+        OperatorNames edited;
+        for (std::size_t i = run % 2 ? 0 : 1; i < shown.size(); i += run % 2 ? 2 : 1) {
+            edited.push_back(shown[i]);
+        }
+        if (run % 2 == 0) {
+            edited.push_back("Neuer Name");
+        }
         t0 = Clock::now();
         const double c0 = CpuSeconds();
         const OperatorNames stored = MergeOperatorNames(settings, shown, edited);
