@@ -23,6 +23,7 @@ struct Run {
 };
 
 Run Tool(const std::string& a, const std::string& b = {}, const std::string& c = {}) {
+    std::fflush(stdout); // else the child prints it again
     const auto t0 = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {

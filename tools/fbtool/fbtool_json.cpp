@@ -413,10 +413,12 @@ bool IsTopMember(const std::string& key) {
     return key == "version" || key == "info" || key == "tag";
 }
 
-// Parser events to entries. A member value of the wrong kind (an array where
-// a string belongs) is kept as an empty placeholder of its kind, so the
-// checks of FillEntry say what they say for a whole document; values that
-// nobody reads are skipped without being kept.
+// Parser events to entries. One frame per open level, 16 bytes; only the
+// innermost entry can still be unmade (a node is made when its children
+// begin), so its members wait in one object. A member value of the wrong
+// kind (an array where a string belongs) is kept as an empty placeholder of
+// its kind, so the checks of FillEntry say what they say for a whole
+// document; values that nobody reads are skipped without being kept.
 class EntrySax final : public nlohmann::json_sax<json> {
 public:
     explicit EntrySax(TFBRoot* root) : root_(root) {}
@@ -449,12 +451,12 @@ public:
                 throw BadInput{"the top level must be an object"};
             }
             started_ = true;
-            frames_.push_back({Kind::Top, root_, nullptr, {}});
+            frames_.push_back({Kind::Top, root_});
             return true;
         }
-        Frame& f = frames_.back();
-        if (f.Kind == Kind::List) {
-            frames_.push_back({Kind::Entry, f.Parent, nullptr, json::object()});
+        if (InList()) {
+            frames_.push_back({Kind::Entry, nullptr});
+            pending_ = json::object();
             return true;
         }
         return Structured(json::object());
@@ -465,9 +467,12 @@ public:
             --skip_;
             return true;
         }
-        Frame& f = frames_.back();
-        if (f.Kind == Kind::Entry) {
-            Finish(f);
+        if (frames_.back().Kind == Kind::Entry && !frames_.back().Node) {
+            const TFBEntry* e = Make();
+            const json* children = Member(pending_, "children");
+            if (e->EntryType == TFBEntryType::node && children && !children->is_array()) {
+                throw BadInput{"\"children\" must be an array"};
+            }
         }
         frames_.pop_back();
         return true;
@@ -481,25 +486,23 @@ public:
         if (frames_.empty()) {
             throw BadInput{"the top level must be an object"};
         }
-        Frame& f = frames_.back();
-        if (f.Kind == Kind::List) {
+        if (InList()) {
             throw BadInput{"every entry must be an object"};
         }
+        Frame& f = frames_.back();
         if (f.Kind == Kind::Top && key_ == "entries") {
-            frames_.push_back({Kind::List, root_, nullptr, {}});
+            frames_.push_back({Kind::Entries, root_});
             return true;
         }
-        if (f.Kind == Kind::Entry && key_ == "children") {
-            if (!f.Pending.contains("type")) {
+        if (f.Kind == Kind::Entry && key_ == "children" && !f.Node) {
+            if (!pending_.contains("type")) {
                 throw BadInput{"an entry's \"type\" must come before its \"children\""};
             }
-            if (TypeFromJson(f.Pending) != TFBEntryType::node || f.Made) {
-                skip_ = 1; // as a whole document: a value's children are never read
+            if (TypeFromJson(pending_) == TFBEntryType::node) {
+                frames_.back() = {Kind::Children, Make()};
                 return true;
             }
-            TFBEntry* node = Make(f);
-            frames_.push_back({Kind::List, node, nullptr, {}});
-            return true;
+            // As for a whole document: a value's children are never read.
         }
         return Structured(json::array());
     }
@@ -507,9 +510,11 @@ public:
     bool end_array() override {
         if (skip_ > 0) {
             --skip_;
-            return true;
+        } else if (frames_.back().Kind == Kind::Children) {
+            frames_.back().Kind = Kind::Entry; // back among the node's members
+        } else {
+            frames_.pop_back(); // the top-level entries
         }
-        frames_.pop_back(); // a list
         return true;
     }
 
@@ -520,13 +525,47 @@ public:
     }
 
 private:
-    enum class Kind { Top, List, Entry };
+    enum class Kind : std::uint8_t { Top, Entries, Entry, Children };
     struct Frame {
         enum Kind Kind;
-        TFBEntry* Parent; // where a list's entries go, or an entry's parent
-        TFBEntry* Made;   // an entry made already (a node, at its children)
-        json Pending;     // an entry's members read so far
+        TFBEntry* Node; // Entries: the root; Entry: the entry once made; Children: the node
     };
+
+    bool InList() const {
+        return frames_.back().Kind == Kind::Entries || frames_.back().Kind == Kind::Children;
+    }
+
+    // The innermost entry from its members so far, at the end of the list
+    // below it.
+    TFBEntry* Make() {
+        const TFBEntryType type = TypeFromJson(pending_);
+        TFBEntry* parent = frames_[frames_.size() - 2].Node;
+        TFBEntry* e = parent->EntryType == TFBEntryType::root
+                          ? static_cast<TFBRoot*>(parent)->AddChild(type)
+                          : static_cast<TFBNode*>(parent)->AddChild(type);
+        FillEntry(e, pending_);
+        frames_.back().Node = e;
+        return e;
+    }
+
+    // A member read: kept while its entry is unmade, else given to the
+    // node at once (only its name and tag are read).
+    void Take(json value) {
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::Top) {
+            if (IsTopMember(key_)) {
+                top_[key_] = std::move(value);
+            }
+        } else if (!f.Node) {
+            if (IsEntryMember(key_) || key_ == "children") {
+                pending_[key_] = std::move(value);
+            }
+        } else if (key_ == "name" || key_ == "tag") {
+            json member = json::object();
+            member[key_] = std::move(value);
+            FillEntry(f.Node, member);
+        }
+    }
 
     bool Scalar(json value) {
         if (skip_ > 0) {
@@ -535,67 +574,30 @@ private:
         if (frames_.empty()) {
             throw BadInput{"the top level must be an object"};
         }
-        Frame& f = frames_.back();
-        switch (f.Kind) {
-        case Kind::List:
+        if (InList()) {
             throw BadInput{"every entry must be an object"};
-        case Kind::Top:
-            if (key_ == "entries") {
-                throw BadInput{"\"entries\" must be an array"};
-            }
-            if (IsTopMember(key_)) {
-                top_[key_] = std::move(value);
-            }
-            break;
-        case Kind::Entry:
-            if (IsEntryMember(key_) || key_ == "children") {
-                f.Pending[key_] = std::move(value);
-            }
-            break;
         }
+        if (frames_.back().Kind == Kind::Top && key_ == "entries") {
+            throw BadInput{"\"entries\" must be an array"};
+        }
+        Take(std::move(value));
         return true;
     }
 
     // An object or array as a member value: a placeholder where it is read.
     bool Structured(json placeholder) {
-        Frame& f = frames_.back();
-        if (f.Kind == Kind::Top && key_ == "entries") {
+        if (frames_.back().Kind == Kind::Top && key_ == "entries") {
             throw BadInput{"\"entries\" must be an array"};
         }
-        if (f.Kind == Kind::Top && IsTopMember(key_)) {
-            top_[key_] = std::move(placeholder);
-        } else if (f.Kind == Kind::Entry && (IsEntryMember(key_) || key_ == "children")) {
-            f.Pending[key_] = std::move(placeholder);
-        }
+        Take(std::move(placeholder));
         skip_ = 1;
         return true;
-    }
-
-    TFBEntry* Make(Frame& f) {
-        const TFBEntryType type = TypeFromJson(f.Pending);
-        TFBEntry* e = f.Parent->EntryType == TFBEntryType::root
-                          ? static_cast<TFBRoot*>(f.Parent)->AddChild(type)
-                          : static_cast<TFBNode*>(f.Parent)->AddChild(type);
-        FillEntry(e, f.Pending);
-        f.Made = e;
-        return e;
-    }
-
-    void Finish(Frame& f) {
-        if (!f.Made) {
-            Make(f);
-        } else {
-            FillEntry(f.Made, f.Pending); // members after the children
-        }
-        const json* children = Member(f.Pending, "children");
-        if (f.Made->EntryType == TFBEntryType::node && children && !children->is_array()) {
-            throw BadInput{"\"children\" must be an array"};
-        }
     }
 
     TFBRoot* root_;
     std::vector<Frame> frames_;
     std::string key_;
+    json pending_; // the members of the innermost entry while it is unmade
     json top_ = json::object();
     std::size_t skip_ = 0; // depth inside a value that is skipped
     bool started_ = false;
