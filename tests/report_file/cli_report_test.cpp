@@ -151,6 +151,12 @@ TEST_F(CliReportTest, AReportOnStandardInputReadsAsTheFile) {
         EXPECT_EQ(piped.Out, expected);
     }
     EXPECT_EQ(Cli("export - --csv < sample.vrx").Out, Cli("export sample.vrx --csv").Out);
+    // Exactly the bound is read (and is no report); one byte more is not.
+    const CommandRun bound = RunCommand("head -c 16777216 /dev/zero | timeout 20 " +
+                                            std::string(VRX310_CLI_PATH) + " show -",
+                                        dir_);
+    EXPECT_EQ(bound.Status, 1);
+    EXPECT_NE(bound.Err.find("not a report file"), std::string::npos) << bound.Err;
     const CommandRun endless = Cli("show - < /dev/zero");
     EXPECT_EQ(endless.Status, 1);
     EXPECT_NE(endless.Err.find("too large"), std::string::npos) << endless.Err;

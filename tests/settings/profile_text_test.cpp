@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 TEST(ProfileTextLookup, FollowsTheWindowsRules) {
     const ProfileText text("top=1\r\n"
                            "[Main]\r\n"
@@ -153,4 +156,37 @@ TEST(ProfileTextEdit, EditsInPlaceActAsAFreshReading) {
     EXPECT_FALSE(text.SameAsRead(expected));
     EXPECT_TRUE(ProfileText(expected).SameAsRead(expected));
     EXPECT_EQ(ProfileText::IndexRuns() - indexRuns, 2u); // one per text read
+}
+
+// After any sequence of changes every lookup gives what a fresh reading of
+// the changed text gives, and the text is indexed only when it is read.
+TEST(ProfileTextEdit, ChangesAgreeWithAFreshReadingOfTheirText) {
+    const char* sections[] = {"Names", "names", "Main", "Neu", "Ä"};
+    const char* keys[] = {"0", "1", "2", "x", "X", "LastUser", "[k]", "a=b", "ü"};
+    std::mt19937 random(310);
+    ProfileText text("; head\r\nfree=1\r\n[Names]\r\n0=A\r\n1=B\r\n0=A2\r\n; note\r\n"
+                     "[Main]\r\nx=1\r\n[names]\r\n2=hidden\r\n[Ä]\r\nü=1\r\nlast");
+    std::size_t editIndexRuns = 0, headerLines = 0;
+    for (int step = 0; step < 400; ++step) {
+        const std::string section = sections[random() % std::size(sections)];
+        const std::string key = keys[random() % std::size(keys)];
+        const std::size_t before = ProfileText::IndexRuns();
+        if (random() % 3 == 0) {
+            text.DeleteKey(section, key);
+        } else {
+            headerLines += key == "[k]" && !text.Value(section, key);
+            text.SetValue(section, key, "v" + std::to_string(step));
+        }
+        editIndexRuns += ProfileText::IndexRuns() - before;
+        const ProfileText fresh(text.Content());
+        for (const char* s : sections) {
+            for (const char* k : keys) {
+                ASSERT_EQ(text.Value(s, k), fresh.Value(s, k))
+                    << "step " << step << " [" << s << "] " << k << "\n"
+                    << text.Content();
+            }
+        }
+    }
+    // Only a new line that opens a section ("[k]=...") indexes the text anew.
+    EXPECT_LE(editIndexRuns, headerLines);
 }
