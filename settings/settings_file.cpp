@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -187,11 +188,11 @@ namespace {
 OperatorNames NamesIn(const ProfileText& text) {
     OperatorNames names;
     for (int i = 0;; ++i) {
-        const std::string name = text.Value(kNames, std::to_string(i)).value_or("");
-        if (name.empty()) {
+        std::optional<std::string> name = text.Value(kNames, std::to_string(i));
+        if (!name || name->empty()) {
             break;
         }
-        names.push_back(name);
+        names.push_back(std::move(*name));
     }
     return names;
 }
