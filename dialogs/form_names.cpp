@@ -131,8 +131,11 @@ bool TFormNames::EditNames(std::vector<std::string>& names) {
     ScreenFit::MoveToStoredPosition(this, QPoint(pos.X, pos.Y));
 
     ListBox1->clear();
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(names.size()));
     for (const std::string& name : names)
-        ListBox1->addItem(DiskToQ(name));
+        items.append(DiskToQ(name));
+    ListBox1->addItems(items);
     if (ListBox1->count() > 0)
         ListBox1->setCurrentRow(0);
 

@@ -84,19 +84,28 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
         std::size_t got = 0;
         for (;;) {
             if (got == out.size()) {
-                // The file may have grown since it was checked: read one
-                // byte more to tell, within the limit.
+                // The file may have grown since it was checked: one byte
+                // more tells, without growing (and copying) the buffer for
+                // the usual end of file.
+                char probe;
+                long long n = ReadOnce(file, &probe, 1);
+                while (n < 0 && errno == EINTR) {
+                    n = ReadOnce(file, &probe, 1);
+                }
+                if (n < 0) {
+                    status = ReadStatus::Failed;
+                    break;
+                }
+                if (n == 0) {
+                    break;
+                }
                 if (out.size() >= maxBytes) {
-                    char probe;
-                    const long long n = ReadOnce(file, &probe, 1);
-                    if (n > 0) {
-                        status = ReadStatus::TooLarge;
-                    } else if (n < 0) {
-                        status = ReadStatus::Failed;
-                    }
+                    status = ReadStatus::TooLarge;
                     break;
                 }
                 out.resize(std::min<std::uint64_t>(maxBytes, out.size() + 65536));
+                out[got++] = static_cast<typename Buffer::value_type>(probe);
+                continue;
             }
             const long long n =
                 ReadOnce(file, reinterpret_cast<char*>(&out[0]) + got, out.size() - got);

@@ -246,6 +246,9 @@ bool TFreeBase::BuildImage(std::string& out) {
 
     ImageWriter w(out);
     std::string index; // 5 bytes per record, in file order
+    if (v2) {
+        index.reserve(indexSizeHint_);
+    }
     auto addIndex = [&](std::size_t pos, std::uint8_t type) {
         if (v2) {
             char r[5];
@@ -312,6 +315,7 @@ bool TFreeBase::BuildImage(std::string& out) {
     }
     w.Byte(0); // file end
     CRC32(out.data() + dataStart, out.size() - dataStart, check_.DataCrc);
+    indexSizeHint_ = index.size();
 
     if (v2) {
         // Offsets in the index are 32-bit.
@@ -524,4 +528,35 @@ bool TFreeBase::LoadData() {
         imageSizeHint_ = file.size();
     }
     return ok;
+}
+
+bool TFreeBase::OpenImage(const std::vector<std::uint8_t>& image) {
+    lastError_ = fbeNone;
+    if (active_) {
+        lastError_ = fbeAlreadyActive;
+        RaiseError();
+        return false;
+    }
+    openFlag_ = TFBOpenFlag::ReadOnly;
+    bool ok = false;
+    if (image.size() <= fbfile::MaxFileBytes) {
+        try {
+            ok = ParseImage(image.data(), image.size());
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        if (lastError_ != fbeHeaderCrc && lastError_ != fbeDataCrc) {
+            lastError_ = fbeLoadFailed;
+        }
+        DiscardTree();
+        RaiseError();
+        return false;
+    }
+    boundPath_.clear();
+    currentFileSize_ = static_cast<std::int64_t>(image.size());
+    imageSizeHint_ = image.size();
+    active_ = true;
+    return true;
 }

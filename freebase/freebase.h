@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class TFBEntryType : std::uint8_t {
     root = 0,
@@ -66,6 +67,11 @@ public:
     virtual ~TFBEntry();
     TFBEntry(const TFBEntry&) = delete;
     TFBEntry& operator=(const TFBEntry&) = delete;
+
+    // Entries come from a pool of fixed-size blocks: loading or closing a
+    // large database makes or frees hundreds of thousands of them.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 
     const TFBEntryType EntryType;
     std::string Name; // for the root: the database information text
@@ -187,7 +193,10 @@ public:
     void SetOnError(TFBErrorEvent handler) { onError_ = std::move(handler); }
 
     // Activation and file
-    bool Open();  // activates; the result is Active afterwards
+    bool Open(); // activates; the result is Active afterwards
+    // Activates read-only on the bytes of a database file already read (from
+    // a pipe, say): the checks of loading a file, and nothing is ever saved.
+    bool OpenImage(const std::vector<std::uint8_t>& image);
     void Close(); // deactivates; saves unless ReadOnly
     bool Flush(); // saves now and stays active
     void Abort(); // deactivates without saving
@@ -290,4 +299,5 @@ private:
     CheckBlock check_;
     std::unique_ptr<TFBRoot> root_;
     std::size_t imageSizeHint_ = 0; // size of the last file loaded or saved
+    std::size_t indexSizeHint_ = 0; // size of the last index built
 };

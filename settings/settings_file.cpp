@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -44,6 +47,7 @@ int ParseInteger(const std::string& text, int def) {
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
 
 bool SettingsFile::Load(ProfileText& text) const {
+    ++reads_;
     std::string content;
     switch (safefile::ReadRegularFile(path_, content, MaxBytes)) {
     case safefile::ReadStatus::Ok:
@@ -95,10 +99,9 @@ bool SettingsFile::Edit(const std::function<void(ProfileText&)>& change) {
     if (path_.empty() || !Load(text)) {
         return false;
     }
-    const std::string before = text.Content();
     change(text);
     const std::string after = text.Content();
-    if (after == before) {
+    if (text.SameAsRead(after)) {
         return true;
     }
     // A file this program could no longer read would lose every setting.
@@ -128,16 +131,23 @@ bool SettingsFile::DeleteKey(const std::string& section, const std::string& key)
     return Edit([&](ProfileText& text) { text.DeleteKey(section, key); });
 }
 
+CompanyDetails ReadCompanyDetails(const ProfileText& text) {
+    auto value = [&](const char* key) { return text.Value(kCompany, key).value_or(""); };
+    CompanyDetails d;
+    d.Name = value("Name");
+    d.Address = value("Address");
+    d.City = value("City");
+    d.Phone = value("Phone");
+    d.Fax = value("Fax");
+    d.Email = value("Email");
+    d.Website = value("Website");
+    d.VerzFirmenlogo = value("VerzFirmenlogo");
+    return d;
+}
+
 CompanyDetails ReadCompanyDetails(const SettingsFile& settings) {
     CompanyDetails d;
-    d.Name = settings.ReadString(kCompany, "Name", "");
-    d.Address = settings.ReadString(kCompany, "Address", "");
-    d.City = settings.ReadString(kCompany, "City", "");
-    d.Phone = settings.ReadString(kCompany, "Phone", "");
-    d.Fax = settings.ReadString(kCompany, "Fax", "");
-    d.Email = settings.ReadString(kCompany, "Email", "");
-    d.Website = settings.ReadString(kCompany, "Website", "");
-    d.VerzFirmenlogo = settings.ReadString(kCompany, "VerzFirmenlogo", "");
+    settings.Inspect([&](const ProfileText& text) { d = ReadCompanyDetails(text); });
     return d;
 }
 
@@ -178,17 +188,22 @@ namespace {
 OperatorNames NamesIn(const ProfileText& text) {
     OperatorNames names;
     for (int i = 0;; ++i) {
-        const std::string name = text.Value(kNames, std::to_string(i)).value_or("");
-        if (name.empty()) {
+        std::optional<std::string> name = text.Value(kNames, std::to_string(i));
+        if (!name || name->empty()) {
             break;
         }
-        names.push_back(name);
+        names.push_back(std::move(*name));
     }
     return names;
 }
 
 bool Contains(const OperatorNames& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A list of thousands of names is looked up by hash, not searched.
+std::unordered_set<std::string_view> SetOf(const OperatorNames& names) {
+    return {names.begin(), names.end()};
 }
 
 // Stores names under keys 0.. where they differ from now and removes the
@@ -205,6 +220,10 @@ void StoreNames(ProfileText& text, const OperatorNames& now, const OperatorNames
 }
 
 } // namespace
+
+OperatorNames ReadOperatorNames(const ProfileText& text) {
+    return NamesIn(text);
+}
 
 OperatorNames ReadOperatorNames(const SettingsFile& settings) {
     OperatorNames names;
@@ -251,16 +270,19 @@ OperatorNames MergeOperatorNames(SettingsFile& settings, const OperatorNames& be
     OperatorNames merged;
     const bool written = settings.Edit([&](ProfileText& text) {
         const OperatorNames now = NamesIn(text);
+        const auto shown = SetOf(before);
+        const auto stored = SetOf(now);
+        std::unordered_set<std::string_view> taken;
         // This window's list, less what another instance removed meanwhile,
         // then what another instance added; an empty name would end the list.
         for (const std::string& name : after) {
-            const bool removedElsewhere = Contains(before, name) && !Contains(now, name);
-            if (!name.empty() && !removedElsewhere && !Contains(merged, name)) {
+            const bool removedElsewhere = shown.count(name) && !stored.count(name);
+            if (!name.empty() && !removedElsewhere && taken.insert(name).second) {
                 merged.push_back(name);
             }
         }
         for (const std::string& name : now) {
-            if (!Contains(before, name) && !Contains(merged, name)) {
+            if (!shown.count(name) && taken.insert(name).second) {
                 merged.push_back(name);
             }
         }
@@ -277,19 +299,23 @@ OperatorNames MergeOperatorNames(SettingsFile& settings, const OperatorNames& be
     return merged;
 }
 
+MainWindowSettings ReadMainWindowSettings(const ProfileText& text) {
+    auto integer = [&](const char* section, const char* key, int def) {
+        const auto value = text.Value(section, key);
+        return value ? ParseInteger(*value, def) : def;
+    };
+    MainWindowSettings values;
+    values.X = integer(kMain, "x", 10);
+    values.Y = integer(kMain, "y", 10);
+    values.Unit = integer(kMain, "Unit", 0);
+    values.AutoClear = integer(kMain, "AutoClear", 0) != 0;
+    values.LastUser = integer(kNames, "LastUser", 0);
+    return values;
+}
+
 MainWindowSettings ReadMainWindowSettings(const SettingsFile& settings) {
     MainWindowSettings values;
-    settings.Inspect([&](const ProfileText& text) {
-        auto integer = [&](const char* section, const char* key, int def) {
-            const auto value = text.Value(section, key);
-            return value ? ParseInteger(*value, def) : def;
-        };
-        values.X = integer(kMain, "x", 10);
-        values.Y = integer(kMain, "y", 10);
-        values.Unit = integer(kMain, "Unit", 0);
-        values.AutoClear = integer(kMain, "AutoClear", 0) != 0;
-        values.LastUser = integer(kNames, "LastUser", 0);
-    });
+    settings.Inspect([&](const ProfileText& text) { values = ReadMainWindowSettings(text); });
     return values;
 }
 
@@ -303,10 +329,26 @@ void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& v
     });
 }
 
+StartupSettings ReadStartupSettings(const SettingsFile& settings) {
+    StartupSettings values;
+    settings.Inspect([&](const ProfileText& text) {
+        values.Company = ReadCompanyDetails(text);
+        values.Names = ReadOperatorNames(text);
+        values.Main = ReadMainWindowSettings(text);
+    });
+    return values;
+}
+
 WindowPosition ReadWindowPosition(const SettingsFile& settings, const std::string& section) {
     WindowPosition pos;
-    pos.X = settings.ReadInteger(section, "x", pos.X);
-    pos.Y = settings.ReadInteger(section, "y", pos.Y);
+    settings.Inspect([&](const ProfileText& text) {
+        auto integer = [&](const char* key, int def) {
+            const auto value = text.Value(section, key);
+            return value ? ParseInteger(*value, def) : def;
+        };
+        pos.X = integer("x", pos.X);
+        pos.Y = integer("y", pos.Y);
+    });
     return pos;
 }
 

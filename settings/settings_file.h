@@ -40,11 +40,16 @@ public:
     // be stored: empty path, unreadable file, failed write.
     bool Edit(const std::function<void(ProfileText&)>& change);
 
+    // How many times this object has read the file: a test's guard that
+    // start-up and each dialog read it once, not once per key.
+    std::size_t Reads() const { return reads_; }
+
 private:
     // The file as it is now; false when it exists but cannot be read.
     bool Load(ProfileText& text) const;
 
     std::string path_;
+    mutable std::size_t reads_ = 0;
 };
 
 // "<per-user configuration folder>/VRX310.ini"; the folder is created when
@@ -64,6 +69,8 @@ struct CompanyDetails {
 };
 
 CompanyDetails ReadCompanyDetails(const SettingsFile& settings);
+// The same from a text already read: several readings from one parse.
+CompanyDetails ReadCompanyDetails(const ProfileText& text);
 void WriteCompanyDetails(SettingsFile& settings, const CompanyDetails& details);
 // Writes only the details that differ between before (what the window
 // showed) and after: another running instance's changes to the rest stay.
@@ -74,6 +81,7 @@ using OperatorNames = std::vector<std::string>;
 
 // Keys "0", "1", ... until the first empty or missing value.
 OperatorNames ReadOperatorNames(const SettingsFile& settings);
+OperatorNames ReadOperatorNames(const ProfileText& text);
 // Deletes keys oldItemCount-1 .. 0 (highest first), then writes 0..n-1.
 void RewriteOperatorNames(SettingsFile& settings, int oldItemCount, const OperatorNames& names);
 // An operator name longer than this (from a hostile report) is cut.
@@ -96,8 +104,17 @@ struct MainWindowSettings {
     int LastUser = 0; // read only when the operator list is not empty
 };
 MainWindowSettings ReadMainWindowSettings(const SettingsFile& settings);
+MainWindowSettings ReadMainWindowSettings(const ProfileText& text);
 // Writes Main x, Main y, Main Unit, Main AutoClear, Names LastUser, in this order.
 void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& values);
+
+// What the main window reads at start-up, from one reading of the file.
+struct StartupSettings {
+    CompanyDetails Company;
+    OperatorNames Names;
+    MainWindowSettings Main;
+};
+StartupSettings ReadStartupSettings(const SettingsFile& settings);
 
 struct WindowPosition {
     int X = 20;

@@ -451,8 +451,13 @@ QString TFormMain::StatusText(int panel) const {
 void TFormMain::SetOperatorItems() {
     QSignalBlocker block(ComboBoxNames);
     ComboBoxNames->clear();
+    // One insertion for the whole list: item by item, the selector measures
+    // itself again after each.
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(operatorNames_.size()));
     for (const std::string& name : operatorNames_)
-        ComboBoxNames->addItem(DiskToQ(name));
+        items.append(DiskToQ(name));
+    ComboBoxNames->addItems(items);
 }
 
 void TFormMain::SetTesterActionsEnabled(bool enabled) {
@@ -473,10 +478,12 @@ void TFormMain::FormCreate() {
     report_.Unsaved = false;
     report_.FileName.clear();
     // 3. Company details.
-    companyDetails_ = ReadCompanyDetails(*settings_);
-    // 4. Operators; the stored selection only when there is any name.
-    operatorNames_ = ReadOperatorNames(*settings_);
-    const MainWindowSettings stored = ReadMainWindowSettings(*settings_);
+    // 4. Operators; the stored selection only when there is any name. The
+    // file is read once for all of them.
+    StartupSettings startup = ReadStartupSettings(*settings_);
+    companyDetails_ = std::move(startup.Company);
+    operatorNames_ = std::move(startup.Names);
+    const MainWindowSettings stored = startup.Main;
     SetOperatorItems();
     if (ComboBoxNames->count() > 0) {
         QSignalBlocker block(ComboBoxNames);

@@ -4,6 +4,7 @@
 
 #include "app/main/slot_combo_box.h"
 #include "report/report_model.h"
+#include "settings/profile_text.h"
 #include "settings/settings_file.h"
 
 #include <QImage>

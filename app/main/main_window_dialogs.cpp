@@ -26,8 +26,10 @@ void TFormMain::RereadSharedSettings() {
     // settings file the window's own copies are all there is.
     if (settings_->Path().empty())
         return;
-    companyDetails_ = ReadCompanyDetails(*settings_);
-    operatorNames_ = ReadOperatorNames(*settings_);
+    settings_->Inspect([&](const ProfileText& text) {
+        companyDetails_ = ReadCompanyDetails(text);
+        operatorNames_ = ReadOperatorNames(text);
+    });
 }
 
 void TFormMain::ActionSettingsCompanyExecute() {

@@ -260,3 +260,60 @@ TEST_F(FbtoolTest, DumpAndBuildToAReadOnlyFileFailAndKeepIt) {
 }
 
 } // namespace
+
+// "-" reads standard input and writes standard output: a database piped
+// through dump and build comes back whole; a pipe is held to the file bounds.
+TEST_F(FbtoolTest, DashIsStandardInputAndOutputWithinTheBounds) {
+    const std::string sample = MakeSample("s.fdb", TSaveAsVersion::Version2);
+    const std::string piped = dir / "piped.fdb";
+    const std::string json = Tool("dump " + sample).Out;
+    CommandRun run = Tool("dump - - < " + sample);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, json);
+    run = Tool("dump - < " + sample + " | " + FBTOOL_PATH + " build - -");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ExpectSameApartFromDates(ReadBytes(sample), Bytes(run.Out.begin(), run.Out.end()));
+    WriteText("piped.fdb", run.Out);
+    EXPECT_EQ(Tool("check - < " + piped).Out, "ok, version 2\n");
+
+    const std::string out = dir / "out.fdb";
+    EXPECT_EQ(Tool("build - " + out + " < /dev/null").Status, 2); // no JSON at all
+    EXPECT_EQ(Tool("build - " + out + " < /dev/zero").Status, 2); // refused after 64 MiB + 1
+    EXPECT_NE(Stderr().find("cannot read -: too large"), std::string::npos) << Stderr();
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(Tool("check - < /dev/zero").Status, 1);
+}
+
+// build reads entries as they come: members in any order but "type" before
+// "children", values nobody reads skipped whole, half a million levels deep.
+TEST_F(FbtoolTest, BuildTakesEntriesAsTheyCome) {
+    auto At = [&](const char* name) { return std::string(dir / name); };
+    WriteText("order.json", R"({"extra": {"x": [[1], {"y": 2}]}, "entries": [
+        {"name": "N", "type": "node", "children": [{"value": 5, "type": "int32"}], "tag": 7},
+        {"type": "str32", "value": "v", "children": [[["never read"]]]}], "tag": 3})");
+    ASSERT_EQ(Tool("build " + At("order.json") + " " + At("order.fdb")).Status, 0) << Stderr();
+    const std::string dump = Tool("dump " + At("order.fdb")).Out;
+    EXPECT_NE(dump.find("\"tag\": 3,"), std::string::npos) << dump;
+    EXPECT_NE(dump.find(R"({"type": "node", "name": "N", "tag": 7, "children": [
+      {"type": "int32", "name": "", "tag": 0, "value": 5}
+    ]},
+    {"type": "str32", "name": "", "tag": 0, "value": "v"})"),
+              std::string::npos)
+        << dump;
+
+    WriteText("late.json", R"({"entries": [{"children": [], "type": "node"}]})");
+    EXPECT_EQ(Tool("build " + At("late.json") + " " + At("late.fdb")).Status, 2);
+    EXPECT_NE(Stderr().find("\"type\" must come before its \"children\""), std::string::npos);
+
+    std::string deep = "{\"entries\": [";
+    const int levels = 500000; // a file of 10 MB: loads within its 16 MiB bound
+    for (int i = 0; i < levels; ++i) {
+        deep += "{\"type\": \"node\", \"children\": [";
+    }
+    for (int i = 0; i < levels; ++i) {
+        deep += "]}";
+    }
+    WriteText("deep.json", deep + "]}");
+    ASSERT_EQ(Tool("build " + At("deep.json") + " " + At("deep.fdb")).Status, 0) << Stderr();
+    EXPECT_EQ(Tool("check " + At("deep.fdb")).Out, "ok, version 2\n");
+}

@@ -550,3 +550,35 @@ TEST_F(FormatTest, SeedFilesForTheFuzzer) {
 }
 
 } // namespace
+
+// Bytes already read (a pipe) load with every check of a file, read-only:
+// nothing is written anywhere, and a damaged image is refused as a file is.
+TEST_F(FormatTest, AnImageInMemoryHasTheChecksOfAFile) {
+    Bytes b = Make(TSaveAsVersion::Version2, [](TFreeBase& db) {
+        db.WriteString("CarID", "M-KD 4711");
+        db.WriteInteger("Unit", 2);
+    });
+    TFreeBase db;
+    ASSERT_TRUE(db.OpenImage(b));
+    EXPECT_EQ(db.ReadString("CarID", ""), "M-KD 4711");
+    EXPECT_EQ(db.OpenFlag(), TFBOpenFlag::ReadOnly);
+    EXPECT_FALSE(db.Flush());
+    EXPECT_FALSE(db.OpenImage(b)); // already active
+    EXPECT_EQ(db.LastError(), fbeAlreadyActive);
+    db.Close();
+    EXPECT_EQ(ReadBytes(dir / "db.fdb"), b);
+
+    int raised = 0;
+    TFreeBase damaged;
+    damaged.SetOnError([&](TFreeBase&, int& code) { raised = code; });
+    b[90] ^= 1; // a data byte: the data checksum no longer fits
+    EXPECT_FALSE(damaged.OpenImage(b));
+    EXPECT_EQ(damaged.LastError(), fbeDataCrc);
+    EXPECT_EQ(raised, fbeDataCrc);
+    EXPECT_FALSE(damaged.Active());
+    b.resize(40); // shorter than its header
+    EXPECT_FALSE(damaged.OpenImage(b));
+    EXPECT_EQ(damaged.LastError(), fbeLoadFailed);
+    EXPECT_FALSE(damaged.OpenImage(Bytes((16u << 20) + 1, 0))); // beyond the file bound
+    EXPECT_EQ(damaged.LastError(), fbeLoadFailed);
+}

@@ -183,6 +183,32 @@ TEST_F(CliReportTest, ANamedPipeAsReportFailsAtOnce) {
     EXPECT_EQ(ReadFile(dir_.File("sim.log")).find("42 00"), std::string::npos);
 }
 
+// A report piped in reads as the file itself; more than a report file may
+// hold is refused.
+TEST_F(CliReportTest, AReportOnStandardInputReadsAsTheFile) {
+    for (const std::string after : {"", " --unit psi"}) {
+        const CommandRun piped = RunCommand("cd '" + dir_.File("") + "' && cat sample.vrx | " +
+                                                "timeout 20 " + VRX310_CLI_PATH + " show -" + after,
+                                            dir_);
+        ASSERT_EQ(piped.Status, 0) << piped.Err;
+        // The same, less the line that names the file.
+        std::string expected = Cli("show sample.vrx" + after).Out;
+        expected.erase(expected.find("Report file:"), expected.find('\n') + 1);
+        EXPECT_EQ(piped.Out, expected);
+    }
+    EXPECT_EQ(Cli("export - --csv < sample.vrx").Out, Cli("export sample.vrx --csv").Out);
+    // Exactly the bound is read (and is no report); one byte more is not.
+    const CommandRun bound = RunCommand("head -c 16777216 /dev/zero | timeout 20 " +
+                                            std::string(VRX310_CLI_PATH) + " show -",
+                                        dir_);
+    EXPECT_EQ(bound.Status, 1);
+    EXPECT_NE(bound.Err.find("not a report file"), std::string::npos) << bound.Err;
+    const CommandRun endless = Cli("show - < /dev/zero");
+    EXPECT_EQ(endless.Status, 1);
+    EXPECT_NE(endless.Err.find("too large"), std::string::npos) << endless.Err;
+    EXPECT_TRUE(endless.Out.empty());
+}
+
 TEST_F(CliReportTest, ReadOutSavesBeforeItErases) {
     WriteFile(dir_.File("sim.state"), "compression=1285 0 -1\nleakage=-1 59\n");
     CommandRun run = Cli("read --out read.vrx --car 'Gro\xC3\x9F 7' --operator 'J\xC3\xBCrgen' "

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 TEST(ProfileTextLookup, FollowsTheWindowsRules) {
     const ProfileText text("top=1\r\n"
                            "[Main]\r\n"
@@ -121,4 +124,69 @@ TEST(ProfileTextNames, OnlyNamesThatReadBackAreUsable) {
     EXPECT_FALSE(ProfileText::IsUsableName("Main", ";x"));
     EXPECT_FALSE(ProfileText::IsUsableName("Main", " x"));
     EXPECT_FALSE(ProfileText::IsUsableName("Main\n", "x"));
+}
+
+// Edits are made in place: a repeated key and the last key of a section
+// behave as if the whole text were read again, which it is not.
+TEST(ProfileTextEdit, EditsInPlaceActAsAFreshReading) {
+    const std::size_t indexRuns = ProfileText::IndexRuns();
+    ProfileText text("[Names]\r\n"
+                     "0=A\r\n"
+                     "0=second A\r\n"
+                     "1=B\r\n"
+                     "; trailing comment\r\n"
+                     "\r\n"
+                     "[Main]\r\n"
+                     "x = 5 \r\n");
+    EXPECT_EQ(text.Value("Names", "0"), "A");
+    EXPECT_TRUE(text.DeleteKey("Names", "0"));
+    EXPECT_EQ(text.Value("Names", "0"), "second A"); // the later line now counts
+    EXPECT_TRUE(text.DeleteKey("Names", "1"));
+    // A new key follows the last one left, before the comment.
+    EXPECT_TRUE(text.SetValue("Names", "2", "C"));
+    EXPECT_TRUE(text.SetValue("main", "X", "6"));
+    const std::string expected = "[Names]\r\n"
+                                 "0=second A\r\n"
+                                 "2=C\r\n"
+                                 "; trailing comment\r\n"
+                                 "\r\n"
+                                 "[Main]\r\n"
+                                 "x=6\r\n";
+    EXPECT_EQ(text.Content(), expected);
+    EXPECT_FALSE(text.SameAsRead(expected));
+    EXPECT_TRUE(ProfileText(expected).SameAsRead(expected));
+    EXPECT_EQ(ProfileText::IndexRuns() - indexRuns, 2u); // one per text read
+}
+
+// After any sequence of changes every lookup gives what a fresh reading of
+// the changed text gives, and the text is indexed only when it is read.
+TEST(ProfileTextEdit, ChangesAgreeWithAFreshReadingOfTheirText) {
+    const char* sections[] = {"Names", "names", "Main", "Neu", "Ä"};
+    const char* keys[] = {"0", "1", "2", "x", "X", "LastUser", "[k]", "a=b", "ü"};
+    std::mt19937 random(310);
+    ProfileText text("; head\r\nfree=1\r\n[Names]\r\n0=A\r\n1=B\r\n0=A2\r\n; note\r\n"
+                     "[Main]\r\nx=1\r\n[names]\r\n2=hidden\r\n[Ä]\r\nü=1\r\nlast");
+    std::size_t editIndexRuns = 0, headerLines = 0;
+    for (int step = 0; step < 400; ++step) {
+        const std::string section = sections[random() % std::size(sections)];
+        const std::string key = keys[random() % std::size(keys)];
+        const std::size_t before = ProfileText::IndexRuns();
+        if (random() % 3 == 0) {
+            text.DeleteKey(section, key);
+        } else {
+            headerLines += key == "[k]" && !text.Value(section, key);
+            text.SetValue(section, key, "v" + std::to_string(step));
+        }
+        editIndexRuns += ProfileText::IndexRuns() - before;
+        const ProfileText fresh(text.Content());
+        for (const char* s : sections) {
+            for (const char* k : keys) {
+                ASSERT_EQ(text.Value(s, k), fresh.Value(s, k))
+                    << "step " << step << " [" << s << "] " << k << "\n"
+                    << text.Content();
+            }
+        }
+    }
+    // Only a new line that opens a section ("[k]=...") indexes the text anew.
+    EXPECT_LE(editIndexRuns, headerLines);
 }

@@ -382,3 +382,34 @@ TEST_F(SettingsFileTest, ReplacementKeepsModeAndLinks) {
     EXPECT_EQ(st.st_mode & 07777, 0644u);
 #endif
 }
+
+// Thousands of names: start-up and the operators dialog's OK read the file
+// once, index it once, and change only the lines whose value changes.
+TEST_F(SettingsFileTest, LargeNameListsAreReadOnceAndEditedLineByLine) {
+    std::string file = "; kept\r\n[Company]\r\nName=Werkstatt\r\n[Names]\r\n";
+    OperatorNames names;
+    for (int i = 0; i < 4000; ++i) {
+        names.push_back("Name " + std::to_string(i));
+        file += std::to_string(i) + "=" + names.back() + "\r\n";
+    }
+    file += "LastUser=3\r\n";
+    WriteFile(Ini(), file);
+    SettingsFile settings(Ini());
+    const std::size_t indexRuns = ProfileText::IndexRuns();
+    const StartupSettings startup = ReadStartupSettings(settings);
+    EXPECT_EQ(startup.Names, names);
+    EXPECT_EQ(startup.Company.Name, "Werkstatt");
+    EXPECT_EQ(startup.Main.LastUser, 3);
+    EXPECT_EQ(settings.Reads(), 1u);
+
+    OperatorNames edited = names;
+    edited[17] = "Renamed";
+    edited.push_back("New");
+    EXPECT_EQ(MergeOperatorNames(settings, names, edited), edited);
+    EXPECT_EQ(settings.Reads(), 2u);
+    EXPECT_EQ(ProfileText::IndexRuns() - indexRuns, 2u);
+    const std::size_t at = file.find("17=Name 17\r\n");
+    file.replace(at, 12, "17=Renamed\r\n");
+    file += "4000=New\r\n"; // after the section's last key
+    EXPECT_EQ(ReadFile(Ini()), file);
+}

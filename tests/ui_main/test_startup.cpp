@@ -85,6 +85,8 @@ void TestStartup::storedSettingsAreApplied() {
     QVERIFY(FormMain->CheckBox1->isChecked());
     QCOMPARE(FormMain->ComboBoxNames->currentText(), QStringLiteral("Carla"));
     QCOMPARE(FormMain->Company().Name, std::string("Werkstatt M\xfcller"));
+    // Every value above from one reading of the file.
+    QCOMPARE(FormMain->Settings()->Reads(), std::size_t(1));
     // A logo that does not load: the default picture, no message.
     QCOMPARE(FormMain->LogoPicture(), FormCompany->DefaultPicture());
     QCOMPARE(fx.Answers().Shown().size(), 0);

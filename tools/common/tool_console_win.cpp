@@ -41,6 +41,7 @@ void RestoreConsoleCodePage() {
 void UseBinaryOutput() {
     std::fflush(stdout);
     std::fflush(stderr);
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     // Our text is UTF-8; a console would show it in its own code page. The

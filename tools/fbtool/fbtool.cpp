@@ -5,9 +5,12 @@
 //   fbtool check FILE                         "ok" and the version, or the error
 //   fbtool [COMMAND] --help | --version
 //
+// "-" as FILE or JSON is standard input, as OUT standard output.
+//
 // Texts are byte strings; in JSON each byte is the character with the same
 // code (0-255), so any byte survives the trip.
 #include "fileio/safe_file.h"
+#include "freebase/fb_file.h"
 #include "freebase/freebase.h"
 #include "tools/common/tool_console.h"
 #include "tools/fbtool/fbtool_json.h"
@@ -84,13 +87,17 @@ const CommandHelp Commands[] = {
     {"check", "FILE", "\"ok, version N\" or the error that stops loading"},
 };
 
+const char* const StreamNote =
+    "FILE or JSON \"-\" reads standard input, OUT \"-\" writes standard output.\n";
+
 void PrintUsage(std::ostream& out) {
     for (std::size_t i = 0; i < std::size(Commands); ++i) {
         out << (i == 0 ? "usage: " : "       ") << "fbtool " << Commands[i].Name << " "
             << Commands[i].Usage << "\n";
     }
     out << "       fbtool COMMAND --help\n"
-        << "       fbtool --help | --version\n";
+        << "       fbtool --help | --version\n"
+        << StreamNote;
 }
 
 int Usage(const std::string& why) {
@@ -127,8 +134,8 @@ int HelpOrVersion(const std::vector<std::string>& args) {
             continue;
         }
         if (IsHelp(args[1])) {
-            std::cout << "usage: fbtool " << c.Name << " " << c.Usage << "\n  " << c.Summary
-                      << "\n";
+            std::cout << "usage: fbtool " << c.Name << " " << c.Usage << "\n  " << c.Summary << "\n"
+                      << StreamNote;
             return ExitOk;
         }
         if (args[1] == "--version") {
@@ -143,7 +150,17 @@ int HelpOrVersion(const std::vector<std::string>& args) {
 using fbjson::BadInput;
 using nlohmann::json;
 
+// A file as the program opens it; standard input read within the same
+// bound and given every check of a file.
 bool OpenForReading(TFreeBase& db, const std::string& path) {
+    if (toolconsole::IsStandardStream(path)) {
+        std::vector<std::uint8_t> image;
+        if (toolconsole::ReadInput(path, image, fbfile::MaxFileBytes) != safefile::ReadStatus::Ok) {
+            db.SetLastError(fbeLoadFailed);
+            return false;
+        }
+        return db.OpenImage(image);
+    }
     db.SetFileName(path);
     db.SetOpenFlag(TFBOpenFlag::ReadOnly);
     return db.Open();
@@ -167,15 +184,18 @@ const char* ReadStatusText(safefile::ReadStatus status) {
     }
 }
 
-// Replaces `path` with `content`; an old file stays as it was on failure.
+// Replaces `path` with `content`, or writes it to stdout for "-"; an old
+// file stays as it was on failure.
 bool WriteOutput(const std::string& path, const std::string& content) {
-    safefile::FileReplacer out;
-    if (out.Begin(path) && out.Write(content) && out.Commit()) {
+    int error = 0;
+    if (toolconsole::WriteOutput(path, content, error)) {
         return true;
     }
-    std::cerr << "fbtool: cannot write " << path << ": " << safefile::ErrorText(out.Error())
-              << "\n";
-    return false;
+    std::cerr << "fbtool: cannot write " << path << ": "
+              << (error ? safefile::ErrorText(error) : std::string("write failed"))
+              << "
+                 ";
+        return false;
 }
 
 int Dump(const std::string& path, const std::string& outPath) {
@@ -263,15 +283,9 @@ private:
 
 int Build(const std::string& jsonPath, const std::string& outPath, int versionOption) {
     std::string text;
-    const safefile::ReadStatus status = safefile::ReadRegularFile(jsonPath, text, MaxJsonBytes);
+    const safefile::ReadStatus status = toolconsole::ReadInput(jsonPath, text, MaxJsonBytes);
     if (status != safefile::ReadStatus::Ok) {
         return Usage("cannot read " + jsonPath + ": " + ReadStatusText(status));
-    }
-    json doc;
-    try {
-        doc = json::parse(text);
-    } catch (const json::exception& ex) {
-        return Usage(jsonPath + " is no valid JSON: " + ex.what());
     }
 
     // The database is made in a private folder, then its bytes replace OUT
@@ -285,13 +299,16 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
     TFreeBase db;
     db.SetFileName(workFile);
     db.SetOpenFlag(TFBOpenFlag::CreateNotExists);
+    if (!db.Open()) {
+        return ReportLoadError(workFile, db.LastError());
+    }
+    // Entries are made while the text is parsed: no document beside them.
     try {
-        const int version = fbjson::ChosenVersion(doc, versionOption);
-        if (!db.Open()) {
-            return ReportLoadError(workFile, db.LastError());
-        }
+        const int version = fbjson::BuildDatabase(db, text, versionOption);
         db.SetSaveAsVersion(version == 1 ? TSaveAsVersion::Version1 : TSaveAsVersion::Version2);
-        fbjson::FillDatabase(db, doc);
+    } catch (const fbjson::InvalidJson& bad) {
+        db.Abort();
+        return Usage(jsonPath + " is no valid JSON: " + bad.What);
     } catch (const BadInput& bad) {
         db.Abort();
         return Usage(jsonPath + ": " + bad.What);
@@ -299,6 +316,7 @@ int Build(const std::string& jsonPath, const std::string& outPath, int versionOp
         db.Abort();
         return Usage(jsonPath + ": " + ex.what());
     }
+    std::string().swap(text);
     db.Close();
     if (db.LastError() != fbeNone) {
         return ReportLoadError(workFile, db.LastError());

@@ -400,4 +400,225 @@ void FillDatabase(TFreeBase& db, const json& doc) {
     BuildTree(db.Root(), ArrayMember(doc, "entries"));
 }
 
+// --- streaming input -------------------------------------------------------
+
+namespace {
+
+bool IsEntryMember(const std::string& key) {
+    return key == "type" || key == "name" || key == "tag" || key == "value" || key == "hex" ||
+           key == "size";
+}
+
+bool IsTopMember(const std::string& key) {
+    return key == "version" || key == "info" || key == "tag";
+}
+
+// Parser events to entries. One frame per open level, 16 bytes; only the
+// innermost entry can still be unmade (a node is made when its children
+// begin), so its members wait in one object. A member value of the wrong
+// kind (an array where a string belongs) is kept as an empty placeholder of
+// its kind, so the checks of FillEntry say what they say for a whole
+// document; values that nobody reads are skipped without being kept.
+class EntrySax final : public nlohmann::json_sax<json> {
+public:
+    explicit EntrySax(TFBRoot* root) : root_(root) {}
+
+    const json& Top() const { return top_; }
+    const std::string& Error() const { return error_; }
+
+    bool null() override { return Scalar(json()); }
+    bool boolean(bool v) override { return Scalar(json(v)); }
+    bool number_integer(number_integer_t v) override { return Scalar(json(v)); }
+    bool number_unsigned(number_unsigned_t v) override { return Scalar(json(v)); }
+    bool number_float(number_float_t v, const string_t&) override { return Scalar(json(v)); }
+    bool string(string_t& v) override { return Scalar(json(std::move(v))); }
+    bool binary(binary_t&) override { return Scalar(json()); }
+
+    bool key(string_t& k) override {
+        if (skip_ == 0) {
+            key_ = k;
+        }
+        return true;
+    }
+
+    bool start_object(std::size_t) override {
+        if (skip_ > 0) {
+            ++skip_;
+            return true;
+        }
+        if (frames_.empty()) {
+            if (started_) {
+                throw BadInput{"the top level must be an object"};
+            }
+            started_ = true;
+            frames_.push_back({Kind::Top, root_});
+            return true;
+        }
+        if (InList()) {
+            frames_.push_back({Kind::Entry, nullptr});
+            pending_ = json::object();
+            return true;
+        }
+        return Structured(json::object());
+    }
+
+    bool end_object() override {
+        if (skip_ > 0) {
+            --skip_;
+            return true;
+        }
+        if (frames_.back().Kind == Kind::Entry && !frames_.back().Node) {
+            const TFBEntry* e = Make();
+            const json* children = Member(pending_, "children");
+            if (e->EntryType == TFBEntryType::node && children && !children->is_array()) {
+                throw BadInput{"\"children\" must be an array"};
+            }
+        }
+        frames_.pop_back();
+        return true;
+    }
+
+    bool start_array(std::size_t) override {
+        if (skip_ > 0) {
+            ++skip_;
+            return true;
+        }
+        if (frames_.empty()) {
+            throw BadInput{"the top level must be an object"};
+        }
+        if (InList()) {
+            throw BadInput{"every entry must be an object"};
+        }
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::Top && key_ == "entries") {
+            frames_.push_back({Kind::Entries, root_});
+            return true;
+        }
+        if (f.Kind == Kind::Entry && key_ == "children" && !f.Node) {
+            if (!pending_.contains("type")) {
+                throw BadInput{"an entry's \"type\" must come before its \"children\""};
+            }
+            if (TypeFromJson(pending_) == TFBEntryType::node) {
+                frames_.back() = {Kind::Children, Make()};
+                return true;
+            }
+            // As for a whole document: a value's children are never read.
+        }
+        return Structured(json::array());
+    }
+
+    bool end_array() override {
+        if (skip_ > 0) {
+            --skip_;
+        } else if (frames_.back().Kind == Kind::Children) {
+            frames_.back().Kind = Kind::Entry; // back among the node's members
+        } else {
+            frames_.pop_back(); // the top-level entries
+        }
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&,
+                     const nlohmann::detail::exception& ex) override {
+        error_ = ex.what();
+        return false;
+    }
+
+private:
+    enum class Kind : std::uint8_t { Top, Entries, Entry, Children };
+    struct Frame {
+        enum Kind Kind;
+        TFBEntry* Node; // Entries: the root; Entry: the entry once made; Children: the node
+    };
+
+    bool InList() const {
+        return frames_.back().Kind == Kind::Entries || frames_.back().Kind == Kind::Children;
+    }
+
+    // The innermost entry from its members so far, at the end of the list
+    // below it.
+    TFBEntry* Make() {
+        const TFBEntryType type = TypeFromJson(pending_);
+        TFBEntry* parent = frames_[frames_.size() - 2].Node;
+        TFBEntry* e = parent->EntryType == TFBEntryType::root
+                          ? static_cast<TFBRoot*>(parent)->AddChild(type)
+                          : static_cast<TFBNode*>(parent)->AddChild(type);
+        FillEntry(e, pending_);
+        frames_.back().Node = e;
+        return e;
+    }
+
+    // A member read: kept while its entry is unmade, else given to the
+    // node at once (only its name and tag are read).
+    void Take(json value) {
+        Frame& f = frames_.back();
+        if (f.Kind == Kind::Top) {
+            if (IsTopMember(key_)) {
+                top_[key_] = std::move(value);
+            }
+        } else if (!f.Node) {
+            if (IsEntryMember(key_) || key_ == "children") {
+                pending_[key_] = std::move(value);
+            }
+        } else if (key_ == "name" || key_ == "tag") {
+            json member = json::object();
+            member[key_] = std::move(value);
+            FillEntry(f.Node, member);
+        }
+    }
+
+    bool Scalar(json value) {
+        if (skip_ > 0) {
+            return true;
+        }
+        if (frames_.empty()) {
+            throw BadInput{"the top level must be an object"};
+        }
+        if (InList()) {
+            throw BadInput{"every entry must be an object"};
+        }
+        if (frames_.back().Kind == Kind::Top && key_ == "entries") {
+            throw BadInput{"\"entries\" must be an array"};
+        }
+        Take(std::move(value));
+        return true;
+    }
+
+    // An object or array as a member value: a placeholder where it is read.
+    bool Structured(json placeholder) {
+        if (frames_.back().Kind == Kind::Top && key_ == "entries") {
+            throw BadInput{"\"entries\" must be an array"};
+        }
+        Take(std::move(placeholder));
+        skip_ = 1;
+        return true;
+    }
+
+    TFBRoot* root_;
+    std::vector<Frame> frames_;
+    std::string key_;
+    json pending_; // the members of the innermost entry while it is unmade
+    json top_ = json::object();
+    std::size_t skip_ = 0; // depth inside a value that is skipped
+    bool started_ = false;
+    std::string error_;
+};
+
+} // namespace
+
+int BuildDatabase(TFreeBase& db, std::string_view text, int versionOption) {
+    EntrySax sax(db.Root());
+    if (!json::sax_parse(text.begin(), text.end(), &sax)) {
+        throw InvalidJson{sax.Error()};
+    }
+    const int version = ChosenVersion(sax.Top(), versionOption);
+    if (const json* info = Member(sax.Top(), "info")) {
+        db.SetDataBaseInfo(BytesFromJson(*info, "\"info\""));
+    }
+    if (const json* tag = Member(sax.Top(), "tag")) {
+        db.SetDataBaseTag(Int32FromJson(*tag, "\"tag\""));
+    }
+    return version;
+}
+
 } // namespace fbjson

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <string_view>
 
 namespace fbjson {
 
@@ -30,5 +31,18 @@ int ChosenVersion(const nlohmann::json& doc, int versionOption);
 // Throws BadInput (or a nlohmann::json exception) when the document does
 // not describe a database; db then holds part of it.
 void FillDatabase(TFreeBase& db, const nlohmann::json& doc);
+
+// Thrown for text that is no JSON at all.
+struct InvalidJson {
+    std::string What;
+};
+
+// Fills the active, empty database db from JSON text as FillDatabase does,
+// while the text is parsed: no document is held, only the entries open at
+// the current depth, so memory stays near the database itself. An entry's
+// "type" must come before its "children". Returns the version to save (as
+// ChosenVersion). Throws InvalidJson, BadInput (or a nlohmann::json
+// exception); db then holds part of the input.
+int BuildDatabase(TFreeBase& db, std::string_view text, int versionOption);
 
 } // namespace fbjson

@@ -19,7 +19,7 @@ int RunExport(const CommandArgs& args) {
             json = true;
         } else if (a == "--csv") {
             csv = true;
-        } else if (file.empty() && !a.empty() && a[0] != '-') {
+        } else if (file.empty() && IsFileArgument(a)) {
             file = a;
         } else {
             CliError("export: unexpected argument '" + a + "'.");

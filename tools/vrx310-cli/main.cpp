@@ -23,12 +23,13 @@ const CliCommand Commands[] = {
      "the file is saved)",
      RunReadCommand},
     {"show", "FILE [--unit bar|kPa|psi] [--no-evaluation] [--rules FILE]",
-     "print a report file as it reads on screen, with the evaluation of its cylinders "
-     "(default rules, or those of the [Evaluation] section of an INI file)",
+     "print a report file as it reads on screen (FILE \"-\": standard input), with the "
+     "evaluation of its cylinders (default rules, or those of the [Evaluation] section of an "
+     "INI file)",
      RunShow},
     {"export", "FILE --json|--csv [--no-evaluation] [--rules FILE]",
-     "write a report file as JSON or CSV (UTF-8) to stdout; the evaluation follows the "
-     "report's own keys and columns",
+     "write a report file as JSON or CSV (UTF-8) to stdout (FILE \"-\": standard input); the "
+     "evaluation follows the report's own keys and columns",
      RunExport},
     {"print", "FILE --pdf OUT.pdf [--no-compression] [--no-leakage] [--unit bar|kPa|psi]",
      "write the printed report page of a report file as a one-page A4 PDF", RunPrint},

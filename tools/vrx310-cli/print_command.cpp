@@ -57,7 +57,7 @@ bool ParsePrintArgs(const CommandArgs& args, PrintOptions& o) {
             o.Compression = false;
         } else if (a == "--no-leakage") {
             o.Leakage = false;
-        } else if (o.File.empty() && !a.empty() && a[0] != '-') {
+        } else if (o.File.empty() && IsFileArgument(a)) {
             o.File = a;
         } else {
             CliError("print: unexpected argument '" + a + "'.");

@@ -1,12 +1,15 @@
 #include "tools/vrx310-cli/report_output.h"
 #include "tools/vrx310-cli/evaluation_output.h"
 
+#include "freebase/fb_file.h"
 #include "report/report_file.h"
 #include "text/cp1252.h"
+#include "tools/common/tool_console.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -246,9 +249,36 @@ std::string ReportCsv(const MeasurementReport& report, const Evaluation* evaluat
     return out;
 }
 
+bool IsFileArgument(const std::string& arg) {
+    return toolconsole::IsStandardStream(arg) || (!arg.empty() && arg[0] != '-');
+}
+
+namespace {
+
+// A report piped in: read within the file bound, then every check of a file.
+bool LoadReportFromStdin(MeasurementReport& report, std::string& error) {
+    std::vector<std::uint8_t> image;
+    TFreeBase db;
+    if (toolconsole::ReadInput("-", image, fbfile::MaxFileBytes) != safefile::ReadStatus::Ok) {
+        error = "standard input cannot be read or is too large";
+        return false;
+    }
+    if (!db.OpenImage(image)) {
+        error = ReportOpenErrorText(db.LastError());
+        return false;
+    }
+    ReadReport(db, report, NotAvailableText);
+    db.Abort();
+    report.FileName.clear();
+    return true;
+}
+
+} // namespace
+
 bool LoadReportOrSay(const std::string& file, MeasurementReport& report) {
     std::string error;
-    if (LoadReportFile(file, &report, &error))
+    if (toolconsole::IsStandardStream(file) ? LoadReportFromStdin(report, error)
+                                            : LoadReportFile(file, &report, &error))
         return true;
     CliError("cannot open report '" + file + "': " + error + ".");
     return false;

@@ -53,6 +53,9 @@ nlohmann::ordered_json DeviceJson(const MeasurementReport& report);
 std::string ReportCsv(const MeasurementReport& report, const Evaluation* evaluation = nullptr);
 
 // Opens a report file for show, export and print; false after the message.
+// A report file name, or "-" for a report piped in on standard input.
+bool IsFileArgument(const std::string& arg);
+// Loads a report file, or for "-" standard input; says why on failure.
 bool LoadReportOrSay(const std::string& file, MeasurementReport& report);
 
 // The report's own unit, or bar when the file holds an unknown one; `done`

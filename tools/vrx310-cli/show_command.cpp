@@ -18,7 +18,7 @@ int RunShow(const CommandArgs& args) {
                 CliError("show: unknown unit '" + args[i] + "' (bar, kPa or psi).");
                 return exitUsage;
             }
-        } else if (file.empty() && !args[i].empty() && args[i][0] != '-') {
+        } else if (file.empty() && IsFileArgument(args[i])) {
             file = args[i];
         } else {
             CliError("show: unexpected argument '" + args[i] + "'.");
