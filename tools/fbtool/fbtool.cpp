@@ -192,10 +192,8 @@ bool WriteOutput(const std::string& path, const std::string& content) {
         return true;
     }
     std::cerr << "fbtool: cannot write " << path << ": "
-              << (error ? safefile::ErrorText(error) : std::string("write failed"))
-              << "
-                 ";
-        return false;
+              << (error ? safefile::ErrorText(error) : std::string("write failed")) << "\n";
+    return false;
 }
 
 int Dump(const std::string& path, const std::string& outPath) {
