@@ -90,6 +90,12 @@ public:
     // values outside the vertical range land on its edges.
     double YToPixel(double y, const QSize& size) const;
 
+    // Paired bars: an earlier test's points, drawn lighter on the left of
+    // each position while set; off (empty) by default.
+    void SetComparison(const QVector<BarPoint>& earlier);
+    void ClearComparison();
+    const QVector<BarPoint>& Comparison() const { return comparison_; }
+
     // Renders the chart at the given pixel size on a white background.
     QImage RenderToImage(const QSize& size) const;
 
@@ -107,6 +113,7 @@ private:
     Geometry Measure(const QRect& area) const;
     void Draw(QPainter& p, const QRect& area) const;
     BarSeries series_;
+    QVector<BarPoint> comparison_;
     double xMin_ = 0.45, xMax_ = 12.55;
     double yMin_ = 0, yMax_ = 100;
     bool autoMax_ = true;

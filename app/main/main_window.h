@@ -28,6 +28,9 @@ class QToolButton;
 class QWidget;
 class TesterLink;
 class TFreeBase;
+class TFormCompare;
+class TFormHistory;
+class QMenu;
 struct VersionStrings;
 
 // Indexes into the main message table (ListBox1, filled in
@@ -168,6 +171,17 @@ public:
     QStringList ListBox1; // main message table
     QStringList ListBox2; // printed report table
 
+    // The report history and two tests compared (main_window_history.cpp):
+    // the window and the comparison are created on first use.
+    QAction* ActionFileHistory = nullptr;
+    QAction* ActionFileCompare = nullptr;
+    void ActionFileHistoryExecute();
+    void ActionFileCompareExecute();
+    TFormHistory* History() const { return history_; }
+    TFormCompare* Comparison() const { return compare_; }
+    // Compares two report files; a message when one cannot be opened.
+    void CompareReportFiles(const std::string& first, const std::string& second);
+
     // The logo shown in Image3 (the default picture when none loads).
     const QImage& LogoPicture() const { return logo_; }
 
@@ -242,6 +256,14 @@ private:
     void RereadSharedSettings();
     // The company logo (main_window_dialogs.cpp).
     void LoadCompanyLogo(const std::string& path);
+
+    void AddHistoryActions(QMenu* file);
+    // Where the history starts and the file chosen to compare with
+    // (main_window_file.cpp, beside the report dialogs).
+    QString HistoryStartFolder() const;
+    QString ChooseReportFileToOpen();
+    TFormHistory* history_ = nullptr;
+    TFormCompare* compare_ = nullptr;
 
     MeasurementReport report_;
     std::unique_ptr<SettingsFile> settings_;
