@@ -1,0 +1,20 @@
+// The workshop's rule set in the settings file, section "Evaluation", and
+// the window's two switches for it. A value that cannot be read or makes no
+// sense falls back to the default of its rule.
+#pragma once
+
+#include "evaluation/evaluation.h"
+
+class SettingsFile;
+
+inline constexpr const char* EvaluationSection = "Evaluation";
+
+RuleSet ReadRules(const SettingsFile& settings);
+// Writes only the keys whose value differs between before (what the dialog
+// showed) and after, in one write: another window's other changes stay.
+bool WriteRuleChanges(SettingsFile& settings, const RuleSet& before, const RuleSet& after);
+
+// The evaluation panel of the main window (key "Panel") and the block on the
+// printed page (key "PrintBlock"); both off unless switched on.
+bool ReadEvaluationSwitch(const SettingsFile& settings, const char* key);
+bool WriteEvaluationSwitch(SettingsFile& settings, const char* key, bool on);
