@@ -106,6 +106,9 @@ public:
             return report ? QVariant(e.Cylinders) : QVariant();
         case TFormHistory::colUnit:
             return report ? UnitText(e.Report.Unit) : QString();
+        case TFormHistory::colWorst:
+            return report ? QCoreApplication::translate("Evaluation", FlagText(e.Worst))
+                          : QString();
         case TFormHistory::colFile:
             return role == Qt::ToolTipRole ? PathFromCore(e.Path)
                                            : QFileInfo(PathFromCore(e.Path)).fileName();
@@ -126,6 +129,7 @@ public:
             QT_TRANSLATE_NOOP("TFormHistory", "Tester serial number"),
             QT_TRANSLATE_NOOP("TFormHistory", "Cylinders"),
             QT_TRANSLATE_NOOP("TFormHistory", "Unit"),
+            QT_TRANSLATE_NOOP("TFormHistory", "Worst flag"),
             QT_TRANSLATE_NOOP("TFormHistory", "File"),
             QT_TRANSLATE_NOOP("TFormHistory", "Note")};
         return section >= 0 && section < TFormHistory::colCount ? Tr(names[section]) : QVariant();
@@ -170,6 +174,8 @@ protected:
             return a.Cylinders < b.Cylinders;
         case TFormHistory::colUnit:
             return a.Report.Unit < b.Report.Unit;
+        case TFormHistory::colWorst:
+            return FlagSeverity(a.Worst) < FlagSeverity(b.Worst);
         default:
             return QString::localeAwareCompare(l.data().toString(), r.data().toString()) < 0;
         }
@@ -300,9 +306,11 @@ void TFormHistory::ListFolder(const std::string& folder) {
     HistoryOptions options;
     options.Subfolders = CheckSubfolders->isChecked();
     const unsigned generation = generation_;
+    auto rules = std::make_shared<RuleSet>(rules_);
     // Rows reach the window through its event queue; a batch posted just
     // before the window goes away is dropped with the window's events.
-    worker_ = std::thread([this, folder, options, generation] {
+    worker_ = std::thread([this, folder, options, generation, rules]() mutable {
+        options.Rules = rules.get();
         const bool completed = ListReportHistory(
             folder, options,
             [this, generation](std::vector<HistoryEntry>&& batch, HistoryProgress progress) {

@@ -32,6 +32,8 @@ public:
     // Lists folder (a path as the file layer takes it) in the background;
     // a listing under way is cancelled first.
     void ListFolder(const std::string& folder);
+    // The rule set of the worst-flag column, for the next listing.
+    void SetRules(const RuleSet& rules) { rules_ = rules; }
     // Stops a listing under way; the rows so far stay.
     void CancelListing();
     bool Listing() const { return worker_.joinable() && !finished_; }
@@ -47,6 +49,7 @@ public:
         colTester,
         colCylinders,
         colUnit,
+        colWorst,
         colFile,
         colNote,
         colCount
@@ -88,4 +91,5 @@ private:
     unsigned generation_ = 0;
     bool finished_ = true;
     std::string folder_;
+    RuleSet rules_ = DefaultRules();
 };

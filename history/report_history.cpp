@@ -101,7 +101,7 @@ void Walk(const fs::path& top, const HistoryOptions& options, const std::atomic<
     }
 }
 
-void ReadEntry(HistoryEntry& e) {
+void ReadEntry(HistoryEntry& e, const RuleSet* rules) {
     std::uint64_t size = 0;
     switch (safefile::CheckRegularFile(e.Path, fbfile::MaxFileBytes, &size)) {
     case safefile::ReadStatus::Ok:
@@ -131,6 +131,8 @@ void ReadEntry(HistoryEntry& e) {
     e.Report = std::move(report);
     e.When = ParseReportDate(e.Report.DateandTime);
     e.Cylinders = CylindersShown(e.Report);
+    if (rules)
+        e.Worst = WorstFlag(e.Report, *rules);
 }
 
 // Up to `digits` decimal digits at text[i]; their count in *n.
@@ -255,7 +257,7 @@ bool ListReportHistory(const std::string& folder, const HistoryOptions& options,
         if (Cancelled(cancel))
             break;
         if (e.Problem == HistoryProblem::None)
-            ReadEntry(e);
+            ReadEntry(e, options.Rules);
         ++progress.Done;
         batch.push_back(std::move(e));
         if (batch.size() >= limit) {
@@ -269,10 +271,12 @@ bool ListReportHistory(const std::string& folder, const HistoryOptions& options,
     return !Cancelled(cancel);
 }
 
-std::vector<HistoryEntry> ListReportHistory(const std::string& folder, bool subfolders) {
+std::vector<HistoryEntry> ListReportHistory(const std::string& folder, bool subfolders,
+                                            const RuleSet* rules) {
     std::vector<HistoryEntry> all;
     HistoryOptions options;
     options.Subfolders = subfolders;
+    options.Rules = rules;
     ListReportHistory(folder, options, [&](std::vector<HistoryEntry>&& batch, HistoryProgress) {
         for (HistoryEntry& e : batch)
             all.push_back(std::move(e));

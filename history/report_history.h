@@ -7,6 +7,7 @@
 // so names that are no valid UTF-8 survive; report texts are Windows-1252.
 #pragma once
 
+#include "evaluation/evaluation.h"
 #include "report/report_model.h"
 
 #include <atomic>
@@ -45,6 +46,7 @@ struct HistoryEntry {
     MeasurementReport Report;         // when Problem is None
     std::optional<std::int64_t> When; // ParseReportDate of the report's date
     int Cylinders = 0;
+    EvalFlag Worst = EvalFlag::None; // with a rule set given
 };
 
 // Earlier date first; reports whose date cannot be parsed, and files that
@@ -58,6 +60,8 @@ struct HistoryOptions {
     std::size_t FirstBatch = 16;
     std::size_t Batch = 256;
     int MaxDepth = 64; // bounds a folder tree that loops through mounts
+    // The workshop's rule set for each report's worst flag; none: no flags.
+    const RuleSet* Rules = nullptr;
 };
 
 struct HistoryProgress {
@@ -76,7 +80,8 @@ bool ListReportHistory(const std::string& folder, const HistoryOptions& options,
                        const HistorySink& sink, const std::atomic<bool>* cancel = nullptr);
 
 // The same, all entries at once.
-std::vector<HistoryEntry> ListReportHistory(const std::string& folder, bool subfolders);
+std::vector<HistoryEntry> ListReportHistory(const std::string& folder, bool subfolders,
+                                            const RuleSet* rules = nullptr);
 
 // Whether entry's vehicle text contains filter, ignoring letter case and
 // accents (filter is UTF-8, the report's text Windows-1252).

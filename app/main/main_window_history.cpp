@@ -4,6 +4,7 @@
 #include "dialogs/form_compare.h"
 #include "dialogs/form_history.h"
 #include "dialogs/form_msg.h"
+#include "evaluation/rule_storage.h"
 #include "platform/window_text.h"
 #include "report/report_file.h"
 
@@ -30,6 +31,8 @@ void TFormMain::ActionFileHistoryExecute() {
         connect(history_, &TFormHistory::OpenRequested, this,
                 [this](const std::string& path) { OpenReportPath(path); });
         connect(history_, &TFormHistory::CompareRequested, this, &TFormMain::CompareReportFiles);
+        // The workshop's rule set as the settings file holds it now.
+        history_->SetRules(ReadRules(*Settings()));
         history_->ListFolder(PathToCore(HistoryStartFolder()));
     }
     history_->show();

@@ -1,6 +1,8 @@
 // vrx310-cli history and compare: one vehicle's tests over time.
+#include "evaluation/rule_storage.h"
 #include "history/report_compare.h"
 #include "history/report_history.h"
+#include "settings/settings_file.h"
 #include "text/cp1252.h"
 #include "tools/vrx310-cli/report_commands.h"
 #include "tools/vrx310-cli/report_output.h"
@@ -31,13 +33,15 @@ int UnitDecimals(int unit) {
 } // namespace
 
 int RunHistory(const CommandArgs& args) {
-    std::string folder, vehicle;
+    std::string folder, vehicle, settingsFile;
     bool json = false, subfolders = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--json") {
             json = true;
         } else if (args[i] == "--subfolders") {
             subfolders = true;
+        } else if (args[i] == "--settings" && i + 1 < args.size()) {
+            settingsFile = args[++i];
         } else if (args[i] == "--vehicle" && i + 1 < args.size()) {
             vehicle = args[++i];
         } else if (folder.empty() && !args[i].empty() && args[i][0] != '-') {
@@ -52,7 +56,11 @@ int RunHistory(const CommandArgs& args) {
         PrintUsage(false);
         return exitUsage;
     }
-    std::vector<HistoryEntry> entries = ListReportHistory(folder, subfolders);
+    // The worst flag by the workshop's rule set when a settings file is
+    // named, else by the defaults; the tool never creates a settings file.
+    const RuleSet rules =
+        settingsFile.empty() ? DefaultRules() : ReadRules(SettingsFile(settingsFile));
+    std::vector<HistoryEntry> entries = ListReportHistory(folder, subfolders, &rules);
     std::erase_if(entries, [&](const HistoryEntry& e) {
         return !vehicle.empty() && !HistoryVehicleMatches(e, vehicle);
     });
@@ -73,6 +81,7 @@ int RunHistory(const CommandArgs& args) {
                 row["device_sn"] = Cp1252ToUtf8(e.Report.Texts.DeviceSN);
                 row["cylinders"] = e.Cylinders;
                 row["unit"] = UnitName(e.Report.Unit);
+                row["worst_flag"] = FlagText(e.Worst);
             }
             list.push_back(row);
         }
@@ -88,7 +97,8 @@ int RunHistory(const CommandArgs& args) {
         text += ShownText(r.DateandTime) + (e.When ? "" : " (date not understood)") + " | " +
                 ShownText(r.CarID) + " | " + ShownText(r.Operator) + " | " +
                 ShownText(r.Texts.DeviceSN) + " | " + std::to_string(e.Cylinders) + " | " +
-                UnitName(r.Unit) + " | " + EscapeControls(e.Path) + "\n";
+                UnitName(r.Unit) + " | " + FlagText(e.Worst) + " | " + EscapeControls(e.Path) +
+                "\n";
     }
     return WriteStdout(text) ? exitOk : exitFailure;
 }
