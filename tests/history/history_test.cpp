@@ -79,7 +79,7 @@ TEST(ReportHistory, ListsReportsByDateAndFiltersTheVehicle) {
     ASSERT_TRUE(SaveReportFile(dir.File("b.VRX"), Reading("Schmidt", "", 1000), false,
                                "2026/12/01 -- 10:00:00", nullptr));
     WriteFile(dir.File("notes.txt"), "not listed");
-    std::vector<HistoryEntry> all = ListReportHistory(dir.Path(), false);
+    std::vector<HistoryEntry> all = ListReportHistory(dir.Path().string(), false);
     std::stable_sort(all.begin(), all.end(), HistoryDateLess);
     ASSERT_EQ(Names(all), (std::vector<std::string>{"b.VRX:", "c.vrx:", "a.vrx:"}));
     EXPECT_FALSE(all[2].When); // "yesterday" sorts last
@@ -116,7 +116,7 @@ TEST(ReportHistory, HostileFolderIsListedWithReasonsAndLeftAsItWas) {
     options.Subfolders = true;
     options.FirstBatch = 1;
     bool first = true;
-    ASSERT_TRUE(ListReportHistory(dir.Path(), options,
+    ASSERT_TRUE(ListReportHistory(dir.Path().string(), options,
                                   [&](std::vector<HistoryEntry>&& batch, HistoryProgress progress) {
                                       // Between listing and reading a report vanishes.
                                       if (first)
@@ -153,7 +153,7 @@ TEST(ReportHistory, CancelStopsTheListing) {
     options.Batch = 1;
     std::size_t rows = 0;
     EXPECT_FALSE(ListReportHistory(
-        dir.Path(), options,
+        dir.Path().string(), options,
         [&](std::vector<HistoryEntry>&& batch, HistoryProgress) {
             rows += batch.size();
             cancel = rows >= 3;
