@@ -39,93 +39,65 @@ bool Cancelled(const std::atomic<bool>* cancel) {
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
-// Candidate files and unreadable folders, folder by folder, names sorted.
-void Walk(const fs::path& top, const HistoryOptions& options, const std::atomic<bool>* cancel,
-          std::vector<HistoryEntry>& found) {
-    struct Pending {
-        fs::path Folder;
-        int Depth;
-    };
-    std::vector<Pending> folders{{top, 0}};
-    for (std::size_t next = 0; next < folders.size() && !Cancelled(cancel); ++next) {
-        const Pending here = folders[next];
-        std::error_code ec;
-        fs::directory_iterator it(here.Folder, ec);
+// One folder: its candidate files and subfolders, names sorted; false when
+// the folder cannot be read (or not to its end).
+bool ListOneFolder(const fs::path& folder, bool wantSubfolders, std::vector<std::string>& files,
+                   std::vector<fs::path>& subfolders) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec)
+        return false;
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec)
+            break;
+        const fs::path& p = it->path();
+        // The type as the folder listing gives it: no call per entry.
+        const bool link = it->is_symlink(ec);
+        const bool folder = !ec && !link && it->is_directory(ec);
         if (ec) {
-            HistoryEntry e;
-            e.Path = BytesOf(here.Folder);
-            e.Problem = HistoryProblem::FolderUnreadable;
-            found.push_back(std::move(e));
+            ec.clear();
+            if (HasReportExtension(p))
+                files.push_back(BytesOf(p)); // the reader says what is wrong
             continue;
         }
-        std::vector<fs::path> files;
-        std::vector<fs::path> subfolders;
-        for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-            if (ec || Cancelled(cancel))
-                break;
-            const fs::path& p = it->path();
-            const fs::file_status own = it->symlink_status(ec);
-            if (ec) {
-                ec.clear();
-                if (HasReportExtension(p))
-                    files.push_back(p); // the reader says what is wrong
+        if (folder) {
+            if (wantSubfolders)
+                subfolders.push_back(p);
+        } else if (HasReportExtension(p)) {
+            // A link to a folder is no report and is never followed.
+            if (link && fs::is_directory(fs::status(p, ec)))
                 continue;
-            }
-            if (fs::is_directory(own)) {
-                if (options.Subfolders && here.Depth < options.MaxDepth)
-                    subfolders.push_back(p);
-            } else if (HasReportExtension(p)) {
-                // A link to a folder is no report and is never followed.
-                if (fs::is_symlink(own) && fs::is_directory(fs::status(p, ec)))
-                    continue;
-                ec.clear();
-                files.push_back(p);
-            }
+            ec.clear();
+            files.push_back(BytesOf(p));
         }
-        if (ec) {
-            HistoryEntry e;
-            e.Path = BytesOf(here.Folder);
-            e.Problem = HistoryProblem::FolderUnreadable;
-            found.push_back(std::move(e));
-        }
-        std::sort(files.begin(), files.end());
-        std::sort(subfolders.begin(), subfolders.end());
-        for (const fs::path& f : files) {
-            HistoryEntry e;
-            e.Path = BytesOf(f);
-            found.push_back(std::move(e));
-        }
-        // Breadth first: the chosen folder's own reports come first.
-        for (const fs::path& s : subfolders)
-            folders.push_back({s, here.Depth + 1});
     }
+    std::sort(files.begin(), files.end());
+    std::sort(subfolders.begin(), subfolders.end());
+    return !ec;
 }
 
 void ReadEntry(HistoryEntry& e, const RuleSet* rules) {
-    std::uint64_t size = 0;
-    switch (safefile::CheckRegularFile(e.Path, fbfile::MaxFileBytes, &size)) {
-    case safefile::ReadStatus::Ok:
-        break;
-    case safefile::ReadStatus::Missing:
-        e.Problem = HistoryProblem::Vanished;
-        return;
-    case safefile::ReadStatus::NotRegular:
-        e.Problem = HistoryProblem::NotRegular;
-        return;
-    case safefile::ReadStatus::TooLarge:
-        e.Problem = HistoryProblem::TooLarge;
-        return;
-    case safefile::ReadStatus::Failed:
-        e.Problem = HistoryProblem::Unreadable;
-        return;
-    }
+    // The reader refuses anything but a regular file of bounded size; only
+    // when it fails is the file looked at again, to say why.
     MeasurementReport report;
     if (!LoadReportFile(e.Path, &report, nullptr)) {
-        // Gone or changed since the check: say what it is now.
-        const safefile::ReadStatus now = safefile::CheckRegularFile(e.Path, fbfile::MaxFileBytes);
-        e.Problem = now == safefile::ReadStatus::Missing  ? HistoryProblem::Vanished
-                    : now == safefile::ReadStatus::Failed ? HistoryProblem::Unreadable
-                                                          : HistoryProblem::NotReport;
+        switch (safefile::CheckRegularFile(e.Path, fbfile::MaxFileBytes)) {
+        case safefile::ReadStatus::Ok:
+            e.Problem = HistoryProblem::NotReport;
+            break;
+        case safefile::ReadStatus::Missing:
+            e.Problem = HistoryProblem::Vanished;
+            break;
+        case safefile::ReadStatus::NotRegular:
+            e.Problem = HistoryProblem::NotRegular;
+            break;
+        case safefile::ReadStatus::TooLarge:
+            e.Problem = HistoryProblem::TooLarge;
+            break;
+        case safefile::ReadStatus::Failed:
+            e.Problem = HistoryProblem::Unreadable;
+            break;
+        }
         return;
     }
     e.Report = std::move(report);
@@ -247,24 +219,50 @@ bool HistoryDateLess(const HistoryEntry& a, const HistoryEntry& b) {
 
 bool ListReportHistory(const std::string& folder, const HistoryOptions& options,
                        const HistorySink& sink, const std::atomic<bool>* cancel) {
-    std::vector<HistoryEntry> found;
-    Walk(PathOf(folder), options, cancel, found);
+    // Folder by folder, breadth first: the chosen folder's own reports come
+    // first, and its first rows are handed over before the rest is walked.
+    struct Pending {
+        fs::path Folder;
+        int Depth;
+    };
+    std::vector<Pending> folders{{PathOf(folder), 0}};
     HistoryProgress progress;
-    progress.Total = found.size();
     std::vector<HistoryEntry> batch;
     std::size_t limit = std::max<std::size_t>(1, options.FirstBatch);
-    for (HistoryEntry& e : found) {
-        if (Cancelled(cancel))
-            break;
-        if (e.Problem == HistoryProblem::None)
-            ReadEntry(e, options.Rules);
-        ++progress.Done;
+    const auto add = [&](HistoryEntry&& e) {
         batch.push_back(std::move(e));
         if (batch.size() >= limit) {
             sink(std::move(batch), progress);
             batch.clear();
             limit = std::max<std::size_t>(1, options.Batch);
+            batch.reserve(limit);
         }
+    };
+    for (std::size_t next = 0; next < folders.size() && !Cancelled(cancel); ++next) {
+        const Pending here = folders[next];
+        std::vector<std::string> files;
+        std::vector<fs::path> subfolders;
+        const bool whole = ListOneFolder(
+            here.Folder, options.Subfolders && here.Depth < options.MaxDepth, files, subfolders);
+        progress.Total += files.size() + (whole ? 0 : 1);
+        if (!whole) {
+            HistoryEntry e;
+            e.Path = BytesOf(here.Folder);
+            e.Problem = HistoryProblem::FolderUnreadable;
+            ++progress.Done;
+            add(std::move(e));
+        }
+        for (std::string& f : files) {
+            if (Cancelled(cancel))
+                break;
+            HistoryEntry e;
+            e.Path = std::move(f);
+            ReadEntry(e, options.Rules);
+            ++progress.Done;
+            add(std::move(e));
+        }
+        for (const fs::path& s : subfolders)
+            folders.push_back({s, here.Depth + 1});
     }
     if (!batch.empty() || progress.Total == 0)
         sink(std::move(batch), progress);

@@ -69,7 +69,8 @@ struct HistoryProgress {
     std::size_t Total = 0; // candidates found
 };
 
-// Receives each batch in walking order (folder by folder, names sorted).
+// Receives each batch in walking order (folder by folder, names sorted);
+// Total grows as folders are walked.
 using HistorySink = std::function<void(std::vector<HistoryEntry>&& batch, HistoryProgress)>;
 
 // Lists folder. Symbolic links to files are read (the reader checks what
