@@ -774,7 +774,7 @@
     <message>
         <location filename="../../dialogs/form_history.cpp"/>
         <source>&amp;Vehicle / test piece:</source>
-        <translation>Fa<translation>&amp;Fahrzeug / Prüfling:</translation>amp;hrzeug / Prüfling:</translation>
+        <translation>Fa&amp;hrzeug / Prüfling:</translation>
     </message>
     <message>
         <location filename="../../dialogs/form_history.cpp"/>
@@ -784,7 +784,7 @@
     <message>
         <location filename="../../dialogs/form_history.cpp"/>
         <source>&amp;Open</source>
-        <translation>Ö<translation>Ö&amp;ffnen</translation>amp;ffnen</translation>
+        <translation>&amp;Öffnen</translation>
     </message>
     <message>
         <location filename="../../dialogs/form_history.cpp"/>
@@ -970,12 +970,12 @@
     <message>
         <location filename="../../app/main/main_window_history.cpp"/>
         <source>Report &amp;history...</source>
-        <translation>Berichts<translation>Berichts&amp;verlauf...</translation>amp;verlauf...</translation>
+        <translation>Berichts&amp;verlauf...</translation>
     </message>
     <message>
         <location filename="../../app/main/main_window_history.cpp"/>
         <source>Co&amp;mpare with report...</source>
-        <translation>Mit Bericht ver<translation>Mit Bericht &amp;vergleichen...</translation>amp;gleichen...</translation>
+        <translation>Mit Bericht ver&amp;gleichen...</translation>
     </message>
 </context>
 </TS>
