@@ -320,8 +320,8 @@ void BarChart::Draw(QPainter& p, const QRect& area) const {
         if (!bar.intersects(g.values))
             return;
         QColor c = pt.Color.isValid() ? pt.Color : QColor(Qt::gray);
-        if (earlier)
-            c = c.lighter(175);
+        if (earlier) // two parts white to one of the colour
+            c = QColor((c.red() + 510) / 3, (c.green() + 510) / 3, (c.blue() + 510) / 3);
         QLinearGradient grad(bar.topLeft(), bar.topRight());
         grad.setColorAt(0, c.lighter(150));
         grad.setColorAt(0.45, c);

@@ -34,7 +34,7 @@ QString Number(const std::optional<double>& v, int decimals, bool sign = false) 
 TFormCompare::TFormCompare(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormCompare"));
     setWindowTitle(tr("Two tests compared"));
-    resize(820, 640);
+    resize(1000, 780);
     auto* layout = new QVBoxLayout(this);
     LabelEarlier = new QLabel(this);
     LabelLater = new QLabel(this);
@@ -47,13 +47,18 @@ TFormCompare::TFormCompare(QWidget* parent) : QDialog(parent) {
     layout->addWidget(LabelEarlier);
     layout->addWidget(LabelLater);
     layout->addWidget(LabelWarnings);
+    auto* legend =
+        new QLabel(tr("In the charts the earlier test is the lighter bar on the left."), this);
+    legend->setTextFormat(Qt::PlainText);
+    layout->addWidget(legend);
 
     Table = new QTableWidget(12, 7, this);
     Table->setObjectName(QStringLiteral("TableCompare"));
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->verticalHeader()->hide();
-    Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    layout->addWidget(Table, 1);
+    Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
+    layout->addWidget(Table, 2);
 
     ChartCompression = new BarChart(this);
     ChartCompression->setObjectName(QStringLiteral("DiagKompCompare"));

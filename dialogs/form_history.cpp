@@ -191,7 +191,7 @@ private:
 TFormHistory::TFormHistory(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormHistory"));
     setWindowTitle(tr("Report history"));
-    resize(900, 520);
+    resize(1080, 520);
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -260,6 +260,8 @@ TFormHistory::TFormHistory(QWidget* parent) : QDialog(parent) {
     for (QPushButton* b : {ButtonFolder, ButtonCancel, ButtonOpen, ButtonCompare, close})
         b->setAutoDefault(false);
 
+    // The vehicle is what one looks for first.
+    EditVehicle->setFocus();
     connect(ButtonFolder, &QPushButton::clicked, this, &TFormHistory::ChooseFolder);
     connect(CheckSubfolders, &QCheckBox::toggled, this, [this] {
         if (!folder_.empty())
@@ -332,7 +334,10 @@ void TFormHistory::Deliver(unsigned generation, std::shared_ptr<std::vector<Hist
                            HistoryProgress progress) {
     if (generation != generation_)
         return;
+    const bool first = model_->Entries.empty();
     model_->Append(std::move(*batch));
+    if (first)
+        Table->resizeColumnsToContents();
     Progress->setRange(0, static_cast<int>(progress.Total));
     Progress->setValue(static_cast<int>(progress.Done));
     LabelStatus->setText(tr("%1 of %2 files read").arg(progress.Done).arg(progress.Total));

@@ -906,6 +906,11 @@
     </message>
     <message>
         <location filename="../../dialogs/form_compare.cpp"/>
+        <source>In the charts the earlier test is the lighter bar on the left.</source>
+        <translation>In den Diagrammen ist die frühere Prüfung der hellere Balken links.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
         <source>Earlier test: </source>
         <translation>Frühere Prüfung: </translation>
     </message>
