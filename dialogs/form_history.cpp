@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -291,6 +292,11 @@ void TFormHistory::CancelListing() {
         worker_.join();
     if (!finished_)
         Finish(generation_, false);
+}
+
+void TFormHistory::hideEvent(QHideEvent* event) {
+    CancelListing();
+    QDialog::hideEvent(event);
 }
 
 void TFormHistory::ListFolder(const std::string& folder) {

@@ -74,6 +74,10 @@ signals:
     // The listing ended (done or cancelled); for tests and the status text.
     void ListingFinished();
 
+protected:
+    // A hidden window reads nothing: the listing stops with it.
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void ChooseFolder();
     void OpenCurrent();

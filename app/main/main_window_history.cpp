@@ -31,7 +31,10 @@ void TFormMain::ActionFileHistoryExecute() {
         connect(history_, &TFormHistory::OpenRequested, this,
                 [this](const std::string& path) { OpenReportPath(path); });
         connect(history_, &TFormHistory::CompareRequested, this, &TFormMain::CompareReportFiles);
-        // The workshop's rule set as the settings file holds it now.
+    }
+    // Each time it opens: the folder of the last report, read anew, with the
+    // workshop's rule set as the settings file holds it now.
+    if (!history_->isVisible()) {
         history_->SetRules(ReadRules(*Settings()));
         history_->ListFolder(PathToCore(HistoryStartFolder()));
     }
