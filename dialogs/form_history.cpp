@@ -157,16 +157,18 @@ protected:
     bool lessThan(const QModelIndex& l, const QModelIndex& r) const override {
         const HistoryEntry& a = model_->Entries[l.row()];
         const HistoryEntry& b = model_->Entries[r.row()];
-        const bool ra = a.Problem == HistoryProblem::None;
-        const bool rb = b.Problem == HistoryProblem::None;
-        const bool ascending = sortOrder() == Qt::AscendingOrder;
-        // Files that are no reports, and dates that cannot be read, stay
-        // last in either direction.
-        const bool knownA = l.column() == TFormHistory::colDate ? ra && a.When.has_value() : ra;
-        const bool knownB = r.column() == TFormHistory::colDate ? rb && b.When.has_value() : rb;
-        if (knownA != knownB)
-            return ascending ? knownA : knownB;
-        if (!knownA)
+        // Rows that are no reports, and on the date column reports whose
+        // date cannot be read, stay last in either direction: 0 known,
+        // 1 date unknown, 2 no report.
+        const auto rank = [&](const HistoryEntry& e) {
+            if (e.Problem != HistoryProblem::None)
+                return 2;
+            return l.column() == TFormHistory::colDate && !e.When ? 1 : 0;
+        };
+        const int ra = rank(a), rb = rank(b);
+        if (ra != rb)
+            return sortOrder() == Qt::AscendingOrder ? ra < rb : ra > rb;
+        if (ra != 0)
             return a.Path < b.Path;
         switch (l.column()) {
         case TFormHistory::colDate:

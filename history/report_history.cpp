@@ -208,11 +208,12 @@ int CylindersShown(const MeasurementReport& report) {
 }
 
 bool HistoryDateLess(const HistoryEntry& a, const HistoryEntry& b) {
-    const bool da = a.Problem == HistoryProblem::None && a.When;
-    const bool db = b.Problem == HistoryProblem::None && b.When;
-    if (da != db)
-        return da;
-    if (da && *a.When != *b.When)
+    const auto rank = [](const HistoryEntry& e) {
+        return e.Problem != HistoryProblem::None ? 2 : e.When ? 0 : 1;
+    };
+    if (rank(a) != rank(b))
+        return rank(a) < rank(b);
+    if (rank(a) == 0 && *a.When != *b.When)
         return *a.When < *b.When;
     return a.Path < b.Path;
 }

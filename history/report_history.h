@@ -49,8 +49,8 @@ struct HistoryEntry {
     EvalFlag Worst = EvalFlag::None; // with a rule set given
 };
 
-// Earlier date first; reports whose date cannot be parsed, and files that
-// are no reports, after all others (in path order among themselves).
+// Earlier date first, then reports whose date cannot be parsed, then files
+// that are no reports (these two in path order).
 bool HistoryDateLess(const HistoryEntry& a, const HistoryEntry& b);
 
 struct HistoryOptions {

@@ -4,10 +4,14 @@
 #include "dialogs/form_compare.h"
 #include "dialogs/form_history.h"
 #include "dialogs/form_msg.h"
+#include "report/report_file.h"
 #include "tests/common/command_run.h"
 #include "tests/ui_main/main_window_fixture.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +21,10 @@
 #include <QTest>
 
 #include <nlohmann/json.hpp>
+
+#include <filesystem>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,6 +53,8 @@ class TestHistory : public QObject {
     Q_OBJECT
 private slots:
     void fiveReadingsListedFilteredComparedAndOpened();
+    void hostileFolderListedWithReasonsAndLeftAsItWas();
+    void pairedBarsOnlyWhileAComparisonIsSet();
 };
 
 void TestHistory::fiveReadingsListedFilteredComparedAndOpened() {
@@ -109,7 +119,22 @@ void TestHistory::fiveReadingsListedFilteredComparedAndOpened() {
     QCOMPARE(compare->ChartCompression->Comparison()[0].Y, first.Compression[0] / 10.0);
     QVERIFY(FormMain->DiagKomp->Comparison().isEmpty()); // the window's charts stay as they are
 
+    // Two vehicles with four and three cylinders: both the window and the
+    // tool say so.
+    history->EditVehicle->clear();
+    QCOMPARE(history->RowCount(), 5);
+    table->selectRow(0);
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    history->ButtonCompare->click();
+    QCOMPARE(compare->LabelWarnings->text(),
+             QStringLiteral("The two tests show a different number of cylinders (4, 3)."));
+    const CommandRun warned = RunCommand(
+        Cli(dir) + " compare '" + dir.File("1.vrx") + "' '" + dir.File("2.vrx") + "'", dir);
+    QVERIFY(warned.Has("warning: the two tests show a different number of cylinders (4, 3)\n"));
+
     // Enter on a row opens it as Open File does: the unsaved reading first.
+    QTest::keyClicks(history->EditVehicle, QStringLiteral("MULLER"));
     table->setCurrentIndex(table->model()->index(1, 0));
     fx.Answers().Expect(mrNo);
     QTest::keyClick(table, Qt::Key_Return);
@@ -121,6 +146,104 @@ void TestHistory::fiveReadingsListedFilteredComparedAndOpened() {
     QCOMPARE(FormMain->LabeledEditCarID->text(), QStringLiteral("MÜLLER golf"));
     QCOMPARE(fx.Answers().Unexpected(), 0);
     QVERIFY(FormMain->close());
+}
+
+namespace {
+
+// Every name, type and size below folder, links not followed: what a
+// listing must leave exactly as it found it.
+std::string Snapshot(const std::filesystem::path& folder) {
+    std::string out;
+    namespace fs = std::filesystem;
+    for (auto it = fs::recursive_directory_iterator(folder);
+         it != fs::recursive_directory_iterator(); ++it) {
+        const fs::file_status st = it->symlink_status();
+        out += it->path().string() + " " + std::to_string(int(st.type())) + " " +
+               (fs::is_regular_file(st) ? std::to_string(fs::file_size(it->path())) : "") + "\n";
+    }
+    return out;
+}
+
+QString Cell(QTableView* table, int row, int column) {
+    return table->model()->index(row, column).data().toString();
+}
+
+} // namespace
+
+void TestHistory::hostileFolderListedWithReasonsAndLeftAsItWas() {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    MeasurementReport r;
+    r.CarID = "<b>Dated</b>";
+    QVERIFY(SaveReportFile(dir.File("dated.vrx"), r, false, "2026/12/01 -- 10:00:00", nullptr));
+    r.CarID = "Undated";
+    QVERIFY(SaveReportFile(dir.File("undated.vrx"), r, false, "last Tuesday", nullptr));
+    QCOMPARE(mkfifo(dir.File("pipe.vrx").c_str(), 0600), 0);
+    WriteFile(dir.File("x.vrx"), "");
+    fs::resize_file(dir.File("x.vrx"), 2ULL << 30);
+    WriteFile(dir.File("name\xFF.vrx"), ReadFile(dir.File("dated.vrx")));
+    fs::create_directory(dir.File("sub"));
+    fs::create_directory_symlink("..", dir.File("sub/loop"));
+    WriteFile(dir.File("sub/junk.vrx"), "RRFB");
+    const std::string before = Snapshot(dir.Path());
+
+    MainWindowFixture fx;
+    fx.Start();
+    FormMain->ActionFileHistory->trigger();
+    TFormHistory* history = FormMain->History();
+    history->CheckSubfolders->setChecked(true);
+    history->ListFolder(dir.Path().string());
+    QTRY_VERIFY(!history->Listing());
+    QTableView* table = history->Table;
+    QCOMPARE(history->RowCount(), 6);
+    QStringList rows;
+    for (int row = 0; row < 6; ++row)
+        rows << Cell(table, row, TFormHistory::colFile) + "|" +
+                    Cell(table, row, TFormHistory::colNote);
+    // By date: the dated reports first, then the unreadable date, then the
+    // files that are no reports, in path order (sub/junk.vrx before x.vrx).
+    const QStringList expected = {"dated.vrx|",
+                                  QFileInfo(QFile::decodeName("name\xFF.vrx")).fileName() + "|",
+                                  "undated.vrx|date not understood",
+                                  "pipe.vrx|not a regular file",
+                                  "junk.vrx|not a report file, or damaged",
+                                  "x.vrx|too large for a report file"};
+    QCOMPARE(rows, expected);
+    QCOMPARE(Cell(table, 0, TFormHistory::colVehicle), QStringLiteral("<b>Dated</b>"));
+    // Descending, the undated report still comes after every dated one.
+    table->sortByColumn(TFormHistory::colDate, Qt::DescendingOrder);
+    QCOMPARE(Cell(table, 2, TFormHistory::colFile), QStringLiteral("undated.vrx"));
+    // A row that is no report neither opens nor compares.
+    table->selectRow(5);
+    QVERIFY(!history->ButtonOpen->isEnabled());
+    QCOMPARE(Snapshot(dir.Path()), before);
+    QCOMPARE(fx.Answers().Shown().size(), 0);
+    QVERIFY(FormMain->close());
+}
+
+void TestHistory::pairedBarsOnlyWhileAComparisonIsSet() {
+    BarChart chart;
+    chart.SetVerticalRange(0, 100, false);
+    chart.Series().AddXY(1, 80, QString(), QColor(112, 37, 29));
+    const QSize size(738, 163);
+    const QImage alone = chart.RenderToImage(size);
+    chart.SetComparison({{1, 80, QString(), QColor(112, 37, 29)}});
+    const QImage paired = chart.RenderToImage(size);
+    chart.ClearComparison();
+    QCOMPARE(chart.RenderToImage(size), alone);
+    QVERIFY(paired != alone);
+    // Across position 1 at mid height: the earlier bar, left, is lighter.
+    const int y = int(chart.YToPixel(40, size));
+    const int centre = int(chart.XToPixel(1, size));
+    // The same places within each half-width bar: the earlier one's grey
+    // is far lighter.
+    int earlier = 0, later = 0;
+    for (int dx = 5; dx < 15; ++dx) {
+        earlier += qGray(paired.pixel(centre - 21 + dx, y));
+        later += qGray(paired.pixel(centre + dx, y));
+    }
+    QVERIFY2(earlier > later + 10 * 60,
+             qPrintable(QStringLiteral("%1 %2").arg(earlier).arg(later)));
 }
 
 QTEST_MAIN(TestHistory)
