@@ -61,6 +61,11 @@ int RunHistory(const CommandArgs& args) {
     const RuleSet rules =
         settingsFile.empty() ? DefaultRules() : ReadRules(SettingsFile(settingsFile));
     std::vector<HistoryEntry> entries = ListReportHistory(folder, subfolders, &rules);
+    if (entries.size() == 1 && entries[0].Problem == HistoryProblem::FolderUnreadable &&
+        entries[0].Path == folder) {
+        CliError("history: cannot read the folder '" + EscapeControls(folder) + "'.");
+        return exitFailure;
+    }
     std::erase_if(entries, [&](const HistoryEntry& e) {
         return !vehicle.empty() && !HistoryVehicleMatches(e, vehicle);
     });
