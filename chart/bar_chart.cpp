@@ -215,7 +215,22 @@ void BarChart::SetSeparators(QChar decimalSep, QChar thousandSep) {
 }
 
 double BarChart::VerticalMax() const {
-    return autoMax_ ? series_.MaxYValue() : yMax_;
+    if (!autoMax_)
+        return yMax_;
+    double top = series_.MaxYValue();
+    for (const BarPoint& pt : comparison_)
+        top = std::max(top, std::floor(pt.Y) + 1);
+    return top;
+}
+
+void BarChart::SetComparison(const QVector<BarPoint>& earlier) {
+    comparison_ = earlier;
+    update();
+}
+
+void BarChart::ClearComparison() {
+    comparison_.clear();
+    update();
 }
 
 BarChart::Geometry BarChart::Measure(const QRect& area) const {
@@ -287,19 +302,26 @@ void BarChart::Draw(QPainter& p, const QRect& area) const {
     p.save();
     p.setClipRect(g.values);
     p.setRenderHint(QPainter::Antialiasing, false);
-    for (const BarPoint& pt : series_.Points()) {
+    // With a comparison each position holds two bars of half the width:
+    // the earlier test's, lighter, on the left.
+    const bool paired = !comparison_.isEmpty();
+    const double width = paired ? g.barWidth / 2 : g.barWidth;
+    const double shift = paired ? g.barWidth / 4 : 0;
+    auto drawBar = [&](const BarPoint& pt, double centre, bool earlier) {
         if (!std::isfinite(pt.X) || !std::isfinite(pt.Y))
-            continue;
+            return;
         const double y0 = g.AxisY(series_.BarOrigin);
         const double y1 = g.AxisY(pt.Y);
         const double h = std::fabs(y1 - y0);
         if (h < 0.5) // an empty position (value at or beyond the origin side)
-            continue;
-        const double left = g.AxisX(pt.X, xMin_) + offset - g.barWidth / 2;
-        const QRectF bar(left, std::min(y0, y1), g.barWidth, h);
+            return;
+        const double left = centre - width / 2;
+        const QRectF bar(left, std::min(y0, y1), width, h);
         if (!bar.intersects(g.values))
-            continue;
-        const QColor c = pt.Color.isValid() ? pt.Color : QColor(Qt::gray);
+            return;
+        QColor c = pt.Color.isValid() ? pt.Color : QColor(Qt::gray);
+        if (earlier) // two parts white to one of the colour
+            c = QColor((c.red() + 510) / 3, (c.green() + 510) / 3, (c.blue() + 510) / 3);
         QLinearGradient grad(bar.topLeft(), bar.topRight());
         grad.setColorAt(0, c.lighter(150));
         grad.setColorAt(0.45, c);
@@ -307,12 +329,16 @@ void BarChart::Draw(QPainter& p, const QRect& area) const {
         const QColor outline = c.darker(170);
         if (bar.height() <= 2 || bar.width() <= 2) {
             p.fillRect(bar, outline);
-            continue;
+            return;
         }
         p.setPen(QPen(outline, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.setBrush(grad);
         p.drawRect(bar.adjusted(1, 1, -1, -1)); // the 2-pixel outline stays inside the bar
-    }
+    };
+    for (const BarPoint& pt : comparison_)
+        drawBar(pt, g.AxisX(pt.X, xMin_) + offset - shift, true);
+    for (const BarPoint& pt : series_.Points())
+        drawBar(pt, g.AxisX(pt.X, xMin_) + offset + shift, false);
     p.restore();
     if (!markers_.isEmpty() || !levelLines_.isEmpty())
         DrawOverlay(p, g, offset);
@@ -331,7 +357,7 @@ void BarChart::Draw(QPainter& p, const QRect& area) const {
             continue;
         const double w = std::ceil(mfm.horizontalAdvance(text)) + 2 * kMarkPadX;
         const double h = std::ceil(mfm.height()) + 2 * kMarkPadY;
-        const double cx = g.AxisX(pt.X, xMin_) + offset;
+        const double cx = g.AxisX(pt.X, xMin_) + offset + shift;
         const double end = g.AxisY(pt.Y);
         // The mark sits beyond the bar's end, on the side the bar grows to.
         const bool growsDown = g.inverted == (pt.Y >= series_.BarOrigin);

@@ -106,6 +106,11 @@ public:
     void SetLevelLines(const QVector<LevelLine>& lines);
     const QVector<BarMarker>& Markers() const { return markers_; }
     const QVector<LevelLine>& LevelLines() const { return levelLines_; }
+    // Paired bars: an earlier test's points, drawn lighter on the left of
+    // each position while set; off (empty) by default.
+    void SetComparison(const QVector<BarPoint>& earlier);
+    void ClearComparison();
+    const QVector<BarPoint>& Comparison() const { return comparison_; }
 
     // Renders the chart at the given pixel size on a white background.
     QImage RenderToImage(const QSize& size) const;
@@ -127,6 +132,7 @@ private:
     BarSeries series_;
     QVector<BarMarker> markers_;
     QVector<LevelLine> levelLines_;
+    QVector<BarPoint> comparison_;
     double xMin_ = 0.45, xMax_ = 12.55;
     double yMin_ = 0, yMax_ = 100;
     bool autoMax_ = true;

@@ -252,6 +252,7 @@ void TFormMain::CreateMenus() {
     file->addAction(ActionFileOpen);
     file->addAction(ActionFileSave);
     file->addAction(ActionFilePrint);
+    AddHistoryActions(file);
     file->addSeparator();
     file->addAction(ActionExit);
     QMenu* device = bar->addMenu(tr("&Device"));

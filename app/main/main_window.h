@@ -33,6 +33,9 @@ class QToolButton;
 class QWidget;
 class TesterLink;
 class TFreeBase;
+class TFormCompare;
+class TFormHistory;
+class QMenu;
 struct VersionStrings;
 
 // Indexes into the main message table (ListBox1, filled in
@@ -182,6 +185,16 @@ public:
     TEvaluationPanel* EvaluationPanel = nullptr;
     // The rule set in use, as last read from the settings.
     const RuleSet& Rules() const { return *rules_; }
+    // The report history and two tests compared (main_window_history.cpp):
+    // the window and the comparison are created on first use.
+    QAction* ActionFileHistory = nullptr;
+    QAction* ActionFileCompare = nullptr;
+    void ActionFileHistoryExecute();
+    void ActionFileCompareExecute();
+    TFormHistory* History() const { return history_; }
+    TFormCompare* Comparison() const { return compare_; }
+    // Compares two report files; a message when one cannot be opened.
+    void CompareReportFiles(const std::string& first, const std::string& second);
 
     // The logo shown in Image3 (the default picture when none loads).
     const QImage& LogoPicture() const { return logo_; }
@@ -273,6 +286,14 @@ private:
     void RereadSharedSettings();
     // The company logo (main_window_dialogs.cpp).
     void LoadCompanyLogo(const std::string& path);
+
+    void AddHistoryActions(QMenu* file);
+    // Where the history starts and the file chosen to compare with
+    // (main_window_file.cpp, beside the report dialogs).
+    QString HistoryStartFolder() const;
+    QString ChooseReportFileToOpen();
+    TFormHistory* history_ = nullptr;
+    TFormCompare* compare_ = nullptr;
 
     MeasurementReport report_;
     std::unique_ptr<SettingsFile> settings_;

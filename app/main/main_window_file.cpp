@@ -322,3 +322,11 @@ void TFormMain::OpenReportPath(const std::string& path) {
     ActionFileSave->setEnabled(false);
     LastReportFolder() = QFileInfo(chosen).absolutePath();
 }
+
+QString TFormMain::HistoryStartFolder() const {
+    return LastReportFolder().isEmpty() ? DefaultFileFolder() : LastReportFolder();
+}
+
+QString TFormMain::ChooseReportFileToOpen() {
+    return ChooseReportFile(this, false, QString());
+}

@@ -1066,4 +1066,238 @@
         <translation>Bitte geben Sie eine Zahl für „%1“ ein.</translation>
     </message>
 </context>
+<context>
+    <name>TFormHistory</name>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Report history</source>
+        <translation>Berichtsverlauf</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Folder:</source>
+        <translation>Ordner:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>&amp;Choose folder...</source>
+        <translation>Ordner &amp;wählen...</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Include &amp;subfolders</source>
+        <translation>&amp;Unterordner einbeziehen</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>&amp;Vehicle / test piece:</source>
+        <translation>Fa&amp;hrzeug / Prüfling:</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Cancel &amp;listing</source>
+        <translation>Einlesen &amp;abbrechen</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>&amp;Open</source>
+        <translation>&amp;Öffnen</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Co&amp;mpare</source>
+        <translation>&amp;Vergleichen</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Reading the folder...</source>
+        <translation>Ordner wird gelesen...</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>%1 of %2 files read</source>
+        <translation>%1 von %2 Dateien gelesen</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>%1 reports, %2 other files</source>
+        <translation>%1 Berichte, %2 andere Dateien</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Listing cancelled: </source>
+        <translation>Einlesen abgebrochen: </translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>too large for a report file</source>
+        <translation>zu groß für eine Berichtsdatei</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>the file has vanished</source>
+        <translation>die Datei ist verschwunden</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>the file cannot be read</source>
+        <translation>die Datei kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>not a report file, or damaged</source>
+        <translation>keine Berichtsdatei oder beschädigt</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>the folder cannot be read</source>
+        <translation>der Ordner kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>date not understood</source>
+        <translation>Datum nicht lesbar</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Date and time</source>
+        <translation>Datum und Uhrzeit</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Vehicle / test piece</source>
+        <translation>Fahrzeug / Prüfling</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Operator</source>
+        <translation>Prüfer</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Tester serial number</source>
+        <translation>Seriennummer des Testers</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Cylinders</source>
+        <translation>Zylinder</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Unit</source>
+        <translation>Einheit</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Worst flag</source>
+        <translation>Schlechteste Bewertung</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_history.cpp"/>
+        <source>Note</source>
+        <translation>Hinweis</translation>
+    </message>
+</context>
+<context>
+    <name>TFormCompare</name>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Two tests compared</source>
+        <translation>Zwei Prüfungen im Vergleich</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>In the charts the earlier test is the lighter bar on the left.</source>
+        <translation>In den Diagrammen ist die frühere Prüfung der hellere Balken links.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Earlier test: </source>
+        <translation>Frühere Prüfung: </translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Later test: </source>
+        <translation>Spätere Prüfung: </translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>The two tests were saved in different units; both are shown in %1.</source>
+        <translation>Die beiden Prüfungen wurden in verschiedenen Einheiten gespeichert; beide werden in %1 gezeigt.</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>The two tests were made with different testers (%1, %2).</source>
+        <translation>Die beiden Prüfungen wurden mit verschiedenen Testern gemacht (%1, %2).</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>The two tests show a different number of cylinders (%1, %2).</source>
+        <translation>Die beiden Prüfungen zeigen eine unterschiedliche Zahl von Zylindern (%1, %2).</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Cylinder</source>
+        <translation>Zylinder</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Compression earlier (%1)</source>
+        <translation>Kompression früher (%1)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Compression later (%1)</source>
+        <translation>Kompression später (%1)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Difference (%1)</source>
+        <translation>Differenz (%1)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Leakage earlier (%)</source>
+        <translation>Verlust früher (%)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Leakage later (%)</source>
+        <translation>Verlust später (%)</translation>
+    </message>
+    <message>
+        <location filename="../../dialogs/form_compare.cpp"/>
+        <source>Difference (%)</source>
+        <translation>Differenz (%)</translation>
+    </message>
+</context>
+<context>
+    <name>TFormMain</name>
+    <message>
+        <location filename="../../app/main/main_window_history.cpp"/>
+        <source>Report &amp;history...</source>
+        <translation>Berichts&amp;verlauf...</translation>
+    </message>
+    <message>
+        <location filename="../../app/main/main_window_history.cpp"/>
+        <source>Co&amp;mpare with report...</source>
+        <translation>Mit Bericht ver&amp;gleichen...</translation>
+    </message>
+</context>
 </TS>

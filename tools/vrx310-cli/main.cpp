@@ -33,6 +33,14 @@ const CliCommand Commands[] = {
      RunExport},
     {"print", "FILE --pdf OUT.pdf [--no-compression] [--no-leakage] [--unit bar|kPa|psi]",
      "write the printed report page of a report file as a one-page A4 PDF", RunPrint},
+    {"history", "FOLDER [--subfolders] [--vehicle TEXT] [--settings VRX310.ini] [--json]",
+     "list the reports of a folder by date; --vehicle keeps those whose vehicle contains TEXT "
+     "(letter case and accents ignored); the worst flag by the rule set of the settings file "
+     "given, else by the default rules",
+     RunHistory},
+    {"compare", "A.vrx B.vrx [--unit bar|kPa|psi] [--json]",
+     "two reports position by position: both values and the difference (later minus earlier)",
+     RunCompare},
 };
 
 bool IsHelp(const std::string& arg) {

@@ -8,3 +8,6 @@ int RunExport(const CommandArgs& args);
 // "read": with --out (and --car, --operator, --unit) the reading is also
 // saved as a report file; otherwise the plain RunRead.
 int RunReadCommand(const CommandArgs& args);
+// "history": the reports of a folder by date; "compare": two reports side by side.
+int RunHistory(const CommandArgs& args);
+int RunCompare(const CommandArgs& args);
