@@ -170,18 +170,29 @@ protected:
             return sortOrder() == Qt::AscendingOrder ? ra < rb : ra > rb;
         if (ra != 0)
             return a.Path < b.Path;
+        // Equal cells keep the file names' order, so that readings saved
+        // within the same second always list in the same order.
+        int order = 0;
         switch (l.column()) {
         case TFormHistory::colDate:
-            return *a.When < *b.When;
+            order = *a.When < *b.When ? -1 : *b.When < *a.When ? 1 : 0;
+            break;
         case TFormHistory::colCylinders:
-            return a.Cylinders < b.Cylinders;
+            order = a.Cylinders - b.Cylinders;
+            break;
         case TFormHistory::colUnit:
-            return a.Report.Unit < b.Report.Unit;
+            order = a.Report.Unit - b.Report.Unit;
+            break;
         case TFormHistory::colWorst:
-            return FlagSeverity(a.Worst) < FlagSeverity(b.Worst);
+            order = FlagSeverity(a.Worst) - FlagSeverity(b.Worst);
+            break;
         default:
-            return QString::localeAwareCompare(l.data().toString(), r.data().toString()) < 0;
+            order = QString::localeAwareCompare(l.data().toString(), r.data().toString());
+            break;
         }
+        if (order != 0)
+            return order < 0;
+        return a.Path < b.Path;
     }
 
 private:

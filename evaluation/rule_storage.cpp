@@ -173,6 +173,18 @@ bool ReadEvaluationSwitch(const SettingsFile& settings, const char* key) {
     return settings.ReadString(EvaluationSection, key, "0") == "1";
 }
 
+EvaluationSettings ReadEvaluationSettings(const ProfileText& text) {
+    const auto on = [&](const char* key) {
+        const auto value = text.Value(EvaluationSection, key);
+        return value && *value == "1";
+    };
+    EvaluationSettings values;
+    values.Rules = FromText(text);
+    values.Panel = on("Panel");
+    values.PrintBlock = on("PrintBlock");
+    return values;
+}
+
 bool WriteEvaluationSwitch(SettingsFile& settings, const char* key, bool on) {
     return settings.WriteString(EvaluationSection, key, on ? "1" : "0");
 }

@@ -5,6 +5,7 @@
 
 #include "evaluation/evaluation.h"
 
+class ProfileText;
 class SettingsFile;
 
 inline constexpr const char* EvaluationSection = "Evaluation";
@@ -18,3 +19,12 @@ bool WriteRuleChanges(SettingsFile& settings, const RuleSet& before, const RuleS
 // printed page (key "PrintBlock"); both off unless switched on.
 bool ReadEvaluationSwitch(const SettingsFile& settings, const char* key);
 bool WriteEvaluationSwitch(SettingsFile& settings, const char* key, bool on);
+
+// The rule set and both switches from a text already read, for the start-up,
+// which reads the file once for everything.
+struct EvaluationSettings {
+    RuleSet Rules = DefaultRules();
+    bool Panel = false;
+    bool PrintBlock = false;
+};
+EvaluationSettings ReadEvaluationSettings(const ProfileText& text);

@@ -329,13 +329,17 @@ void WriteMainWindowSettings(SettingsFile& settings, const MainWindowSettings& v
     });
 }
 
+StartupSettings ReadStartupSettings(const ProfileText& text) {
+    StartupSettings values;
+    values.Company = ReadCompanyDetails(text);
+    values.Names = ReadOperatorNames(text);
+    values.Main = ReadMainWindowSettings(text);
+    return values;
+}
+
 StartupSettings ReadStartupSettings(const SettingsFile& settings) {
     StartupSettings values;
-    settings.Inspect([&](const ProfileText& text) {
-        values.Company = ReadCompanyDetails(text);
-        values.Names = ReadOperatorNames(text);
-        values.Main = ReadMainWindowSettings(text);
-    });
+    settings.Inspect([&](const ProfileText& text) { values = ReadStartupSettings(text); });
     return values;
 }
 

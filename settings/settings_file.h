@@ -115,6 +115,7 @@ struct StartupSettings {
     MainWindowSettings Main;
 };
 StartupSettings ReadStartupSettings(const SettingsFile& settings);
+StartupSettings ReadStartupSettings(const ProfileText& text);
 
 struct WindowPosition {
     int X = 20;

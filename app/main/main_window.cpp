@@ -11,6 +11,7 @@
 #include "dialogs/form_msg.h"
 #include "dialogs/form_names.h"
 #include "evaluation/evaluation.h"
+#include "evaluation/rule_storage.h"
 #include "platform/device_watcher.h"
 #include "platform/screen_fit.h"
 #include "platform/version_info.h"
@@ -481,7 +482,12 @@ void TFormMain::FormCreate() {
     // 3. Company details.
     // 4. Operators; the stored selection only when there is any name. The
     // file is read once for all of them.
-    StartupSettings startup = ReadStartupSettings(*settings_);
+    StartupSettings startup;
+    EvaluationSettings evaluation;
+    settings_->Inspect([&](const ProfileText& text) {
+        startup = ReadStartupSettings(text);
+        evaluation = ReadEvaluationSettings(text);
+    });
     companyDetails_ = std::move(startup.Company);
     operatorNames_ = std::move(startup.Names);
     const MainWindowSettings stored = startup.Main;
@@ -496,7 +502,7 @@ void TFormMain::FormCreate() {
     LabelDeviceSN->setText(MessageText(msgNotAvailable));
     LabelSensorSN->setText(MessageText(msgNotAvailable));
     // The evaluation panel when it was left shown (off: nothing changes).
-    RestoreEvaluation();
+    RestoreEvaluation(evaluation);
     // 6. Position as stored, unless that leaves the title bar off every
     // screen; a screen smaller than the window gets a scrolling window.
     ScreenFit::MoveToStoredPosition(this, QPoint(stored.X, stored.Y));

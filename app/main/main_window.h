@@ -22,6 +22,7 @@ class QDockWidget;
 class TEvaluationPanel;
 struct ReportPageData;
 struct RuleSet;
+struct EvaluationSettings;
 class DeviceWatcher;
 class QAction;
 class QCheckBox;
@@ -261,7 +262,7 @@ private:
 
     // The evaluation (main_window_evaluation.cpp).
     void CreateEvaluation();
-    void RestoreEvaluation();
+    void RestoreEvaluation(const EvaluationSettings& stored);
     void RereadRules();
     void SetEvaluationShown(bool shown);
     // Evaluates the report as the charts show it, fills the panel and marks

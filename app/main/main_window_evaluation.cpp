@@ -72,13 +72,13 @@ void TFormMain::RereadRules() {
         *rules_ = ReadRules(*settings_);
 }
 
-void TFormMain::RestoreEvaluation() {
-    *rules_ = ReadRules(*settings_);
+void TFormMain::RestoreEvaluation(const EvaluationSettings& stored) {
+    *rules_ = stored.Rules;
     {
         const QSignalBlocker block(CheckBox5);
-        CheckBox5->setChecked(ReadEvaluationSwitch(*settings_, PrintBlockKey));
+        CheckBox5->setChecked(stored.PrintBlock);
     }
-    if (ReadEvaluationSwitch(*settings_, PanelKey))
+    if (stored.Panel)
         SetEvaluationShown(true);
 }
 
