@@ -77,11 +77,14 @@ bool ListOneFolder(const fs::path& folder, bool wantSubfolders, std::vector<std:
 }
 
 void ReadEntry(HistoryEntry& e, const RuleSet* rules) {
-    // The reader refuses anything but a regular file of bounded size; only
-    // when it fails is the file looked at again, to say why.
+    // One read of a regular file of bounded size, then every check of the
+    // report reader on those bytes: the file is opened once.
+    std::vector<std::uint8_t> image;
     MeasurementReport report;
-    if (!LoadReportFile(e.Path, &report, nullptr)) {
-        switch (safefile::CheckRegularFile(e.Path, fbfile::MaxFileBytes)) {
+    const safefile::ReadStatus status =
+        safefile::ReadRegularFile(e.Path, image, fbfile::MaxFileBytes);
+    if (status != safefile::ReadStatus::Ok || !LoadReportImage(image, &report, nullptr)) {
+        switch (status) {
         case safefile::ReadStatus::Ok:
             e.Problem = HistoryProblem::NotReport;
             break;
@@ -100,6 +103,7 @@ void ReadEntry(HistoryEntry& e, const RuleSet* rules) {
         }
         return;
     }
+    report.FileName = e.Path;
     e.Report = std::move(report);
     e.When = ParseReportDate(e.Report.DateandTime);
     e.Cylinders = CylindersShown(e.Report);

@@ -156,6 +156,21 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
     return true;
 }
 
+bool LoadReportImage(const std::vector<std::uint8_t>& image, MeasurementReport* out,
+                     std::string* error) {
+    TFreeBase db;
+    if (!db.OpenImage(image)) {
+        SetError(error, ReportOpenErrorText(db.LastError()));
+        return false;
+    }
+    MeasurementReport loaded = *out;
+    ReadReport(db, loaded, NotAvailableText);
+    db.Abort();
+    loaded.FileName.clear();
+    *out = loaded;
+    return true;
+}
+
 bool LoadReportFile(const std::string& path, MeasurementReport* out, std::string* error) {
     TFreeBase db;
     // Read-only: a missing file is refused instead of created, and nothing

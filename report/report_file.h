@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The database information text of every report file.
 inline constexpr const char* ReportDatabaseInfo = "VRX-310";
@@ -64,6 +65,10 @@ bool SaveReportFile(const std::string& path, const MeasurementReport& report, bo
 // NotAvailableText) and sets out->FileName. Never creates or changes the
 // file. On failure *out is unchanged and *error (if given) says why.
 bool LoadReportFile(const std::string& path, MeasurementReport* out, std::string* error);
+// The same from a file's bytes already read (standard input, a folder
+// listing), with every check a file gets; out->FileName is left empty.
+bool LoadReportImage(const std::vector<std::uint8_t>& image, MeasurementReport* out,
+                     std::string* error);
 
 // A short explanation of a failed activation (TFreeBase::LastError, with
 // TFreeBase::FileError where known) of path.

@@ -258,19 +258,11 @@ namespace {
 // A report piped in: read within the file bound, then every check of a file.
 bool LoadReportFromStdin(MeasurementReport& report, std::string& error) {
     std::vector<std::uint8_t> image;
-    TFreeBase db;
     if (toolconsole::ReadInput("-", image, fbfile::MaxFileBytes) != safefile::ReadStatus::Ok) {
         error = "standard input cannot be read or is too large";
         return false;
     }
-    if (!db.OpenImage(image)) {
-        error = ReportOpenErrorText(db.LastError());
-        return false;
-    }
-    ReadReport(db, report, NotAvailableText);
-    db.Abort();
-    report.FileName.clear();
-    return true;
+    return LoadReportImage(image, &report, &error);
 }
 
 } // namespace
