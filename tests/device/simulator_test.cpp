@@ -126,6 +126,13 @@ TEST_F(SimulatorTest, WrittenSensorBlockIsReadBackByANewLink) {
     EXPECT_EQ(read.Bytes, written.Bytes);
     EXPECT_EQ(read.SensorFactor(), 65432);
     EXPECT_EQ(read.SerialText(), "12345");
+    // A block one byte short is not taken.
+    TesterLink::Report part{};
+    part[0] = 0x33;
+    part[1] = static_cast<std::uint8_t>(SensorBlock::Size - 1);
+    ASSERT_TRUE(again.RequestOnly(part));
+    ASSERT_TRUE(again.ReadSensorData(read));
+    EXPECT_EQ(read.Bytes, written.Bytes);
 }
 
 TEST_F(SimulatorTest, StateFileSetsValuesAndBlocks) {
@@ -152,7 +159,9 @@ TEST_F(SimulatorTest, StateFileSetsValuesAndBlocks) {
 }
 
 TEST_F(SimulatorTest, DamagedStateLinesFallBackToTheDefaults) {
-    SetState("compression=1 2 x\n"                     // bad number
+    SetState("device_status=" + std::string(26, '1') + // one byte too many
+             "\n"
+             "compression=1 2 x\n"                     // bad number
              "leakage=1 2 3 4 5 6 7 8 9 10 11 12 13\n" // too many
              "device_info=0102\n"                      // wrong length
              "sensor=ZZ" +
@@ -168,6 +177,9 @@ TEST_F(SimulatorTest, DamagedStateLinesFallBackToTheDefaults) {
     ASSERT_TRUE(link.ReadMeasurements(m));
     ASSERT_TRUE(link.ReadDeviceInfo(d));
     ASSERT_TRUE(link.ReadSensorData(s));
+    DeviceStatusBlock st;
+    ASSERT_TRUE(link.ReadDeviceStatus(st));
+    EXPECT_EQ(st.BatteryCentivolts(), 412);
     EXPECT_GT(m.Compression(0), 100);
     EXPECT_GT(m.Leakage(0), 10);
     EXPECT_EQ(d.FirmwareVersion(), 0x0203);

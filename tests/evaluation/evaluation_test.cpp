@@ -34,6 +34,7 @@ TEST(Evaluation, WeakCylinderIsFlaggedWithFiguresAndHint) {
     EXPECT_DOUBLE_EQ(e.CompressionSummary.Max, 132.2);
     EXPECT_NEAR(e.CompressionSummary.Mean, 122.3167, 0.0001);
     EXPECT_NEAR(e.CompressionSummary.Spread, 47.0, 1e-9);
+    EXPECT_NEAR(e.CompressionSummary.SpreadPercent, 47.0 * 100 / 132.2, 1e-9); // of the highest
     EXPECT_NEAR(e.Compression[2].Deviation, 85.2 - 122.3167, 0.0001);
     EXPECT_NEAR(e.Compression[2].DeviationPercent, -30.34, 0.01);
     EXPECT_NEAR(e.Leakage[2].Deviation, 34.8 - 12.2667, 0.0001);
@@ -61,6 +62,10 @@ TEST(Evaluation, SeventyPercentTurnsAFaultIntoAWarning) {
     r.Compression = {1000, 750, 900, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     EXPECT_EQ(Flags(Evaluate(r, DefaultRules()).Compression, 3),
               (std::vector<F>{F::Good, F::Warning, F::Good}));
+    // Leakage: good and acceptable up to their limit, bad from its limit on.
+    r.Leakage = {100, 200, 300, 299, -1, -1, -1, -1, -1, -1, -1, -1};
+    EXPECT_EQ(Flags(Evaluate(r, DefaultRules()).Leakage, 4),
+              (std::vector<F>{F::Good, F::Acceptable, F::Bad, F::Check}));
 }
 
 TEST(Evaluation, FewValuesEqualValuesAndZeros) {
@@ -74,6 +79,12 @@ TEST(Evaluation, FewValuesEqualValuesAndZeros) {
     EXPECT_EQ(e.Worst, F::None);
     // One cylinder still meets an absolute minimum.
     EXPECT_EQ(Evaluate(r, MakerRules(unitBar)).Compression[0].Flag, F::Good);
+    // One leaking cylinder keeps its band but is no "all cylinders leak".
+    r.Leakage[0] = 350;
+    e = Evaluate(r, DefaultRules());
+    EXPECT_EQ(e.Leakage[0].Flag, F::Bad);
+    EXPECT_TRUE(e.Hints.empty());
+    r.Leakage[0] = -1;
 
     r.Compression = {1200, 1200, 1200, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     e = Evaluate(r, DefaultRules());
@@ -127,6 +138,11 @@ TEST(Evaluation, MakerDataInAnotherUnitThanTheReport) {
     ASSERT_EQ(e.CompressionLines.size(), 2u);
     EXPECT_NEAR(e.CompressionLines[0].Value, 11.0 * 14.505, 1e-9); // shown in psi
     EXPECT_NEAR(e.Compression[0].Value, 174.06, 1e-9);
+    EXPECT_NEAR(e.Compression[0].Deviation, (12.0 - 10.75) * 14.505, 1e-9); // psi, as shown
+    // Exactly the maker's minimum (11 bar) is no fault.
+    MeasurementReport onLimit = r;
+    onLimit.Compression[1] = 110;
+    EXPECT_EQ(Evaluate(onLimit, kpa).Compression[1].Flag, F::Good);
 
     kpa.AbsoluteSpreadOn = false; // the relative difference rule is back
     e = Evaluate(r, kpa);

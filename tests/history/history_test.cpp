@@ -62,6 +62,7 @@ TEST(ReportDate, BothDateOrdersAndNothingElse) {
     EXPECT_EQ(ParseReportDate("2026/12/06 -- 09:05:07"), 20261206090507);
     EXPECT_EQ(ParseReportDate("06.12.2026 -- 09:05:07"), 20261206090507);
     EXPECT_EQ(ParseReportDate("2026-12-06"), 20261206000000);
+    EXPECT_EQ(ParseReportDate("31.12.2026 -- 23:59:59"), 20261231235959);
     EXPECT_FALSE(ParseReportDate("(not available)"));
     EXPECT_FALSE(ParseReportDate(""));
     EXPECT_FALSE(ParseReportDate("2026/13/06 -- 09:05:07"));
@@ -88,6 +89,11 @@ TEST(ReportHistory, ListsReportsByDateAndFiltersTheVehicle) {
     EXPECT_TRUE(HistoryVehicleMatches(all[1], "muller"));
     EXPECT_TRUE(HistoryVehicleMatches(all[2], "muller"));
     EXPECT_FALSE(HistoryVehicleMatches(all[0], "muller"));
+    // Readings saved in the same second keep their file names' order.
+    HistoryEntry same = all[0];
+    same.Path += "2";
+    EXPECT_TRUE(HistoryDateLess(all[0], same));
+    EXPECT_FALSE(HistoryDateLess(same, all[0]));
 }
 
 #ifndef _WIN32
@@ -167,12 +173,14 @@ TEST(ReportCompare, LaterMinusEarlierInTheUnitShownWithWarnings) {
     MeasurementReport later = Reading("A", "2026/12/08 -- 10:00:00", 1000);
     MeasurementReport earlier = Reading("A", "2026/12/01 -- 10:00:00", 900);
     later.Leakage[1] = 59;
+    earlier.Leakage[0] = 0;               // no leakage at all is a value
     earlier.CompressionAssignment[3] = 0; // position 4 shows nothing
     ReportComparison c = CompareReports(later, earlier, unitKPa);
     EXPECT_TRUE(c.EarlierIsSecond);
     EXPECT_EQ(c.Positions[0].CompressionEarlier, 9000.0);
     EXPECT_EQ(c.Positions[0].CompressionDifference, 1000.0);
     EXPECT_EQ(c.Positions[1].LeakageDifference, 5 - 7);
+    EXPECT_EQ(c.Positions[0].LeakageDifference, 5 - 0);
     EXPECT_FALSE(c.Positions[3].CompressionDifference);
     EXPECT_EQ(c.Positions[3].CompressionLater, 10300.0);
     EXPECT_FALSE(c.Positions[4].CompressionLater);

@@ -119,6 +119,15 @@ TEST_F(CliReportTest, EvaluationFollowsTheReportInEveryFormAndTakesARulesFile) {
     run = Cli("export sample.vrx --csv --rules rules.ini");
     EXPECT_TRUE(run.Has(",\"Diesel \"\"A\"\", 2.0\"\r\n")) << run.Out;
 
+    // In kPa the deviation is whole, as the chart shows it: 13100 less the
+    // mean of the five shown (31584 kPa).
+    MeasurementReport kpa;
+    ASSERT_TRUE(LoadReportFile(file_, &kpa, nullptr));
+    kpa.Unit = unitKPa;
+    ASSERT_TRUE(SaveReportFile(dir_.File("kpa.vrx"), kpa, true, "now", nullptr));
+    run = Cli("export kpa.vrx --csv");
+    EXPECT_TRUE(run.Has("1,2,1310,13100,kPa,1,62,6.2,10.6,-18484,fault,")) << run.Out;
+
     run = Cli("show sample.vrx --rules missing.ini");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("cannot read rules 'missing.ini'"), std::string::npos) << run.Err;
@@ -165,6 +174,13 @@ TEST_F(CliReportTest, HostileTextsNeitherDriveTheTerminalNorRunInASpreadsheet) {
                         "128.5,bar,1,62,6.2\r\n"))
         << run.Out;
     EXPECT_EQ(nlohmann::json::parse(Cli("export hostile.vrx --json").Out)["operator"], "-1+2");
+
+    // '@' starts a formula too; a line feed alone needs the quotes as well.
+    r.CarID = "@SUM(1)";
+    r.Operator = "two\nlines";
+    ASSERT_TRUE(SaveReportFile(dir_.File("hostile2.vrx"), r, false, "now", nullptr));
+    run = Cli("export hostile2.vrx --csv --no-evaluation");
+    EXPECT_TRUE(run.Has("\r\n'@SUM(1),\"two\nlines\",now,1,")) << run.Out;
 }
 
 TEST_F(CliReportTest, ANamedPipeAsReportFailsAtOnce) {
@@ -207,6 +223,16 @@ TEST_F(CliReportTest, AReportOnStandardInputReadsAsTheFile) {
     EXPECT_EQ(endless.Status, 1);
     EXPECT_NE(endless.Err.find("too large"), std::string::npos) << endless.Err;
     EXPECT_TRUE(endless.Out.empty());
+}
+
+TEST_F(CliReportTest, HistoryListsTheFolderByDateNotByName) {
+    MeasurementReport r;
+    ASSERT_TRUE(LoadReportFile(file_, &r, nullptr));
+    ASSERT_TRUE(SaveReportFile(dir_.File("a.vrx"), r, true, "07.12.2026 -- 08:00:00", nullptr));
+    const CommandRun run = Cli("history .");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out.find("06.12.2026 -- 10:11:12 | "), 0u) << run.Out;
+    EXPECT_NE(run.Out.find("\n07.12.2026 -- 08:00:00 | "), std::string::npos) << run.Out;
 }
 
 TEST_F(CliReportTest, ReadOutSavesBeforeItErases) {

@@ -98,6 +98,7 @@ TEST(Cp1252, InvalidUtf8BecomesQuestionMarksWithoutSwallowingText) {
               "?A");                                     // cut sequence
     EXPECT_EQ(Utf8ToCp1252("x\xE2\x82"), "x?");          // cut at the end
     EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");           // overlong '/'
+    EXPECT_EQ(Utf8ToCp1252("\xE0\x80\xAF"), "???");      // overlong '/' in three bytes
     EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");      // surrogate
     EXPECT_EQ(Utf8ToCp1252("\xF4\x90\x80\x80"), "????"); // beyond U+10FFFF
     EXPECT_EQ(Utf8ToCp1252("\xFF\xFE"), "??");
