@@ -14,7 +14,8 @@
 // bytes in a table at most three quarters full, beside the text itself:
 // order and sections follow from the text, only changed and new lines have
 // records of their own. Every lookup, change or deletion takes constant time
-// on average; only Content() walks the whole text.
+// on average beside a binary search among the section headers; only
+// Content() walks the whole text.
 #pragma once
 
 #include <cstddef>
