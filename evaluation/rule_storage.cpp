@@ -169,10 +169,6 @@ bool WriteRuleChanges(SettingsFile& settings, const RuleSet& before, const RuleS
     return settings.Edit(change);
 }
 
-bool ReadEvaluationSwitch(const SettingsFile& settings, const char* key) {
-    return settings.ReadString(EvaluationSection, key, "0") == "1";
-}
-
 EvaluationSettings ReadEvaluationSettings(const ProfileText& text) {
     const auto on = [&](const char* key) {
         const auto value = text.Value(EvaluationSection, key);

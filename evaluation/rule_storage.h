@@ -16,8 +16,8 @@ RuleSet ReadRules(const SettingsFile& settings);
 bool WriteRuleChanges(SettingsFile& settings, const RuleSet& before, const RuleSet& after);
 
 // The evaluation panel of the main window (key "Panel") and the block on the
-// printed page (key "PrintBlock"); both off unless switched on.
-bool ReadEvaluationSwitch(const SettingsFile& settings, const char* key);
+// printed page (key "PrintBlock"); both off unless switched on (value 1).
+// They are read with the rules, in ReadEvaluationSettings.
 bool WriteEvaluationSwitch(SettingsFile& settings, const char* key, bool on);
 
 // The rule set and both switches from a text already read, for the start-up,

@@ -9,9 +9,12 @@
 // of matching quotes around a value is dropped. Lines starting with ';' are
 // comments; keys before the first section belong to no section.
 //
-// Cost: the text is parsed once, lines are kept as ranges of one buffer
-// (24 bytes per line and 11 per key, beside the text itself),
-// and every lookup, change or deletion takes constant time on average; only
+// Cost: the text is parsed once. A line of the text read costs 5 bytes
+// (its start and one byte of kind and line end) and its key one slot of 5
+// bytes in a table at most three quarters full, beside the text itself:
+// order and sections follow from the text, only changed and new lines have
+// records of their own. Every lookup, change or deletion takes constant time
+// on average beside a binary search among the section headers; only
 // Content() walks the whole text.
 #pragma once
 
@@ -21,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class ProfileText {
@@ -28,6 +32,12 @@ public:
     explicit ProfileText(std::string content = {});
 
     std::optional<std::string> Value(const std::string& section, const std::string& key) const;
+    // The same without a copy; valid until the next change.
+    std::optional<std::string_view> ValueView(const std::string& section,
+                                              const std::string& key) const;
+    // Key lines of section, repeated keys included: room enough for a list
+    // of its values.
+    std::size_t KeyCount(const std::string& section) const;
 
     // Both return whether the text changed. A new key goes after the last
     // key of its section, a new section to the end of the file. CR, LF and
@@ -55,31 +65,58 @@ public:
 
 private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr std::uint32_t kGone = 0xFFFFFFFEu; // a slot whose key was deleted
     enum : std::uint8_t { kOther, kHeader, kKey };
-    struct Line {
-        std::uint32_t start = 0; // text in buf_, without its line end
+    // A line that was not in the text read: a new one, linked into a chain of
+    // such lines that follows one line read (or opens the text).
+    struct Added {
+        std::uint32_t start = 0; // in buf_
         std::uint32_t len = 0;
-        std::uint32_t prev = kNone;
-        std::uint32_t next = kNone;
-        std::uint32_t section = kNone; // index into sections_ for kKey lines
-        std::uint8_t eol = 0;          // index into the line-end table
+        std::uint32_t prev = kNone; // kNone: the first after its anchor
+        std::uint32_t next = kNone; // kNone: the last after its anchor
+        std::uint32_t anchor = kNone;
+        std::uint32_t section = kNone;
+        std::uint8_t eol = 0;
         std::uint8_t kind = kOther;
+        bool deleted = false;
+    };
+    struct Chain {
+        std::uint32_t head = kNone;
+        std::uint32_t tail = kNone;
     };
     struct Section {
         std::uint32_t header = 0;
         std::uint32_t lastEntry = 0; // last key line, or the header
+        std::uint32_t keys = 0;      // key lines, repeated ones included
     };
-    struct Slot {
-        std::uint32_t hash = 0;
-        std::uint32_t line = kNone; // kNone: empty; kGone: removed
-    };
-    static constexpr std::uint32_t kGone = 0xFFFFFFFEu;
+
+    bool IsRead(std::uint32_t line) const { return line < read_; }
+    std::uint8_t Kind(std::uint32_t line) const;
+    void SetKind(std::uint32_t line, std::uint8_t kind);
+    std::uint8_t Eol(std::uint32_t line) const;
+    void SetEol(std::uint32_t line, std::uint8_t eol);
+    bool Deleted(std::uint32_t line) const;
+    void Delete(std::uint32_t line);
+    std::uint32_t SectionOf(std::uint32_t line) const;
+    void SetSection(std::uint32_t line, std::uint32_t section);
+
+    std::uint32_t First() const;
+    std::uint32_t Last() const;
+    std::uint32_t Next(std::uint32_t line) const;
+    std::uint32_t Prev(std::uint32_t line) const;
+    std::uint32_t AfterAnchor(std::uint32_t anchor) const;
+    std::uint32_t LastLive() const;
 
     std::string_view Text(std::uint32_t line) const;
     std::string_view Name(std::uint32_t line) const; // section or key name, trimmed
     std::uint32_t Hash(std::uint32_t section, std::string_view name) const;
-    bool Matches(const Slot& slot, std::uint32_t hash, std::uint32_t section,
-                 std::string_view name) const;
+    std::uint32_t LineHash(std::uint32_t line) const;
+    // Bits of a hash beside those that place it in the table; never 0, the
+    // tag of an empty slot.
+    static std::uint8_t Tag(std::uint32_t hash) {
+        return static_cast<std::uint8_t>(hash >> 24 ? hash >> 24 : 1);
+    }
+    bool Matches(std::uint32_t line, std::uint32_t section, std::string_view name) const;
     std::uint32_t Find(std::uint32_t section, std::string_view name) const;
     std::size_t SlotOf(std::uint32_t line) const;
     void Insert(std::uint32_t hash, std::uint32_t line);
@@ -97,14 +134,24 @@ private:
 
     std::string bom_;
     std::string newline_ = "\r\n";
-    std::string buf_;            // the original text first, then changed and new lines
-    std::uint32_t original_ = 0; // bytes of buf_ that are the original text
-    std::vector<Line> lines_;
-    std::uint32_t head_ = kNone;
-    std::uint32_t tail_ = kNone;
+    std::string buf_;                   // the original text first, then changed and new lines
+    std::uint32_t original_ = 0;        // bytes of buf_ that are the original text
+    std::uint32_t read_ = 0;            // lines of the original text: ids 0 .. read_-1
+    std::vector<std::uint32_t> starts_; // of the lines read, in buf_
+    // Of the lines read: bits 0-1 line end, 2-3 kind, 4 changed, 5 deleted.
+    std::vector<std::uint8_t> flags_;
+    std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> changed_;
+    std::vector<Added> added_;                        // line id read_ + i
+    std::unordered_map<std::uint32_t, Chain> chains_; // by the line they follow
     std::vector<Section> sections_;
-    std::vector<Slot> slots_; // sections and keys by folded name
-    std::size_t used_ = 0;    // slots not empty (removed ones included)
+    // Section of each line read; empty while the sections follow from the
+    // order of their header lines (until a new line opens a section).
+    std::vector<std::uint32_t> lineSections_;
+    std::vector<std::uint32_t> slots_; // line of each section and key, by folded name
+    // A byte of each slot's hash (0: empty): most probes end without
+    // reading the slot's line.
+    std::vector<std::uint8_t> tags_;
+    std::size_t used_ = 0; // slots not empty (removed ones included)
     // Later lines of a key that is repeated in its section, by the line
     // that the key finds now; they take over when that line is deleted.
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> repeats_;

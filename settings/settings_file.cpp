@@ -186,13 +186,20 @@ void WriteCompanyChanges(SettingsFile& settings, const CompanyDetails& before,
 namespace {
 
 OperatorNames NamesIn(const ProfileText& text) {
+    // Room for every key of the section at once: a list grown name by name
+    // would hold up to twice the room of its names beside the whole text.
     OperatorNames names;
-    for (int i = 0;; ++i) {
-        std::optional<std::string> name = text.Value(kNames, std::to_string(i));
+    names.reserve(text.KeyCount(kNames));
+    for (std::size_t i = 0;; ++i) {
+        const auto name = text.ValueView(kNames, std::to_string(i));
         if (!name || name->empty()) {
             break;
         }
-        names.push_back(std::move(*name));
+        names.emplace_back(*name);
+    }
+    // Other keys of the section took room that no name uses.
+    if (names.capacity() > 2 * names.size()) {
+        names.shrink_to_fit();
     }
     return names;
 }

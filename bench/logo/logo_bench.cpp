@@ -8,7 +8,7 @@
 // "peak_MiB" is the most the process's resident memory grew during a load,
 // "peak_per_byte" that growth per byte of the file.
 #include "platform/picture_loader.h"
-#include "tests/platform/jpeg_writer.h"
+#include "tests/support/test_pictures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -61,52 +61,6 @@ QImage Smooth(int w, int h) {
     return img;
 }
 
-QByteArray WithFrameSize(QByteArray jpeg, int width, int height) {
-    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-    jpeg[sof + 5] = static_cast<char>(height >> 8);
-    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
-    jpeg[sof + 7] = static_cast<char>(width >> 8);
-    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
-    return jpeg;
-}
-
-// An 8-bit run-length bitmap, grey palette, bottom row first: each row
-// 'left' pixels of index 10 and 'right' of index 200 in runs of at most 255.
-QByteArray Rle8(int left, int right, int rows, int w, int h) {
-    QByteArray data;
-    for (int y = 0; y < rows; ++y) {
-        for (auto [n, index] : {std::pair{left, 10}, std::pair{right, 200}}) {
-            for (; n > 0; n -= std::min(n, 255)) {
-                data.append(char(std::min(n, 255))).append(char(index));
-            }
-        }
-        data.append('\0').append('\0');
-    }
-    data.append('\0').append('\1');
-    QByteArray b(54, '\0');
-    auto put32 = [&b](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i) {
-            b[at + i] = static_cast<char>(v >> (8 * i));
-        }
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, 54 + 1024 + quint32(data.size()));
-    put32(10, 54 + 1024);
-    put32(14, 40);
-    put32(18, quint32(w));
-    put32(22, quint32(h));
-    b[26] = 1;
-    b[28] = 8;
-    put32(30, 1);
-    put32(34, quint32(data.size()));
-    put32(46, 256);
-    for (int i = 0; i < 256; ++i) {
-        b.append(char(i)).append(char(i)).append(char(i)).append('\0');
-    }
-    return b + data;
-}
-
 // The process's peak resident memory in KiB ("VmHWM"), and its reset to the
 // present size (Linux 4.0 and later).
 long PeakKiB() {
@@ -151,8 +105,8 @@ struct Files {
         // a gigabyte and seconds when decoded whole.
         Add("progressive_10000x10000", EncodeJpeg(Smooth(10000, 10000), JpegKind::Progressive, 90));
         Add("frame_20000x20000", WithFrameSize(EncodeJpeg(Busy(64, 64)), 20000, 20000));
-        Add("rle8_empty_5000x5000", Rle8(0, 0, 0, 5000, 5000), ".bmp");
-        Add("rle8_5000x5000", Rle8(2500, 2500, 5000, 5000, 5000), ".bmp");
+        Add("rle8_empty_5000x5000", Rle8Bitmap(0, 0, 0, 5000, 5000), ".bmp");
+        Add("rle8_5000x5000", Rle8Bitmap(2500, 2500, 5000, 5000, 5000), ".bmp");
         const QString fifo = dir.filePath(QStringLiteral("fifo.jpg"));
         mkfifo(QFile::encodeName(fifo).constData(), 0600);
         path["named_pipe"] = fifo;

@@ -1,4 +1,5 @@
 #include "evaluation/rule_storage.h"
+#include "settings/profile_text.h"
 #include "settings/settings_file.h"
 
 #include "tests/common/temp_dir.h"
@@ -31,10 +32,36 @@ TEST(RuleStorage, ChangedKeysOnlyAndReadBack) {
     const RuleSet read = ReadRules(settings);
     EXPECT_EQ(read.RelativeMinPercent, 70);
     EXPECT_EQ(read.LeakageGood, 8);
+}
 
-    EXPECT_FALSE(ReadEvaluationSwitch(settings, "Panel"));
+TEST(RuleStorage, SwitchesOnlyOnWithOne) {
+    TempDir dir;
+    ASSERT_TRUE(dir.Valid());
+    const std::string path = dir.File("VRX310.ini");
+    SettingsFile settings(path);
+    auto read = [&] {
+        EvaluationSettings values;
+        settings.Inspect([&](const ProfileText& text) { values = ReadEvaluationSettings(text); });
+        return values;
+    };
+    EXPECT_FALSE(read().Panel);
+    EXPECT_FALSE(read().PrintBlock);
+
     ASSERT_TRUE(WriteEvaluationSwitch(settings, "Panel", true));
-    EXPECT_TRUE(ReadEvaluationSwitch(settings, "Panel"));
+    EXPECT_TRUE(read().Panel);
+    EXPECT_FALSE(read().PrintBlock);
+    ASSERT_TRUE(WriteEvaluationSwitch(settings, "PrintBlock", true));
+    ASSERT_TRUE(WriteEvaluationSwitch(settings, "Panel", false));
+    EXPECT_FALSE(read().Panel);
+    EXPECT_TRUE(read().PrintBlock);
+
+    // Anything but 1 is off; quotes around the value do not count.
+    WriteFile(path, "[Evaluation]\r\nPanel=yes\r\nPrintBlock=\"1\"\r\n");
+    EXPECT_FALSE(read().Panel);
+    EXPECT_TRUE(read().PrintBlock);
+    WriteFile(path, "[Evaluation]\r\nPanel=2\r\nPrintBlock=0\r\n");
+    EXPECT_FALSE(read().Panel);
+    EXPECT_FALSE(read().PrintBlock);
 }
 
 TEST(RuleStorage, NonsenseFallsBackRuleByRule) {

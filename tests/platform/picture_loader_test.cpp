@@ -1,5 +1,5 @@
 #include "platform/picture_loader.h"
-#include "tests/platform/jpeg_writer.h"
+#include "tests/support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -52,17 +52,6 @@ protected:
     }
     QTemporaryDir dir_;
 };
-
-// A valid JPEG with its frame size changed in the SOF0 marker.
-QByteArray WithFrameSize(QByteArray jpeg, int width, int height) {
-    const int sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
-    EXPECT_GT(sof, 0);
-    jpeg[sof + 5] = static_cast<char>(height >> 8);
-    jpeg[sof + 6] = static_cast<char>(height & 0xFF);
-    jpeg[sof + 7] = static_cast<char>(width >> 8);
-    jpeg[sof + 8] = static_cast<char>(width & 0xFF);
-    return jpeg;
-}
 
 TEST(DecodeJpeg, DecodesColourKindsWithColoursAndOrientationIntact) {
     const QImage src = TestPicture();
@@ -272,44 +261,6 @@ TEST(DecodeJpeg, WorkAndMemoryBeyondTheBoundsAreRefusedOnEveryMachine) {
                                   {kMaxLogoPixels, 0, kMaxLogoScanPixels, kMaxLogoDecodeBytes}));
     EXPECT_EQ(out.size(), QSize(1600, 1200));
     EXPECT_TRUE(Near(out.pixelColor(1500, 10), QColor(20, 20, 220)));
-}
-
-// An 8-bit run-length bitmap: a grey palette, then rows of runs, bottom row
-// first; each row 'left' pixels of index 10 and 'right' of index 200 in runs
-// of at most 255, then the end of the line.
-QByteArray Rle8Bitmap(int left, int right, int rows, int claimedW, int claimedH) {
-    QByteArray data;
-    for (int y = 0; y < rows; ++y) {
-        for (auto [n, index] : {std::pair{left, 10}, std::pair{right, 200}}) {
-            for (; n > 0; n -= std::min(n, 255)) {
-                data.append(char(std::min(n, 255))).append(char(index));
-            }
-        }
-        data.append('\0').append('\0');
-    }
-    data.append('\0').append('\1');
-    QByteArray b(54, '\0');
-    auto put32 = [&b](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i) {
-            b[at + i] = static_cast<char>(v >> (8 * i));
-        }
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, 54 + 1024 + quint32(data.size()));
-    put32(10, 54 + 1024);
-    put32(14, 40);
-    put32(18, quint32(claimedW));
-    put32(22, quint32(claimedH));
-    b[26] = 1;
-    b[28] = 8;
-    put32(30, 1); // run-length, 8 bits
-    put32(34, quint32(data.size()));
-    put32(46, 256);
-    for (int i = 0; i < 256; ++i) {
-        b.append(char(i)).append(char(i)).append(char(i)).append('\0');
-    }
-    return b + data;
 }
 
 TEST_F(PictureFiles, RunLengthBitmapLoadsUnlessItsHeaderPromisesMoreThanItsBytesHold) {

@@ -102,6 +102,31 @@ TEST(ProfileTextEdit, DeleteRemovesOneLine) {
     EXPECT_EQ(text.Content(), "[Names]\r\n0=A\r\n[Other]\r\n1=keep\r\n");
 }
 
+// Deleted lines leave no trace: a new section follows the last line left,
+// a new key the last key left, through changed, new and deleted lines.
+TEST(ProfileTextEdit, NewLinesFollowTheLinesLeftNotTheDeletedOnes) {
+    ProfileText text("[A]\r\nx=1\r\n\r\ny=2");
+    EXPECT_EQ(text.KeyCount("a"), 2u);
+    EXPECT_TRUE(text.DeleteKey("A", "y"));
+    EXPECT_EQ(text.KeyCount("A"), 1u);
+    EXPECT_TRUE(text.SetValue("C", "z", "3")); // after the blank line, no second one
+    EXPECT_TRUE(text.SetValue("A", "w", "4")); // after x, before the blank line
+    EXPECT_TRUE(text.SetValue("A", "v", "5"));
+    EXPECT_TRUE(text.SetValue("A", "x", "6"));
+    EXPECT_TRUE(text.DeleteKey("A", "w"));
+    EXPECT_TRUE(text.SetValue("A", "u", "7"));
+    EXPECT_EQ(text.Content(), "[A]\r\nx=6\r\nv=5\r\nu=7\r\n\r\n[C]\r\nz=3\r\n");
+    EXPECT_EQ(text.ValueView("A", "v"), "5");
+    EXPECT_EQ(text.KeyCount("A"), 3u);
+
+    // The last keys gone, the section's last key is x again.
+    EXPECT_TRUE(text.DeleteKey("A", "u"));
+    EXPECT_TRUE(text.DeleteKey("A", "v"));
+    EXPECT_TRUE(text.SetValue("A", "t", "8"));
+    EXPECT_EQ(text.Content(), "[A]\r\nx=6\r\nt=8\r\n\r\n[C]\r\nz=3\r\n");
+    EXPECT_EQ(text.ValueView("A", "w"), std::nullopt);
+}
+
 TEST(ProfileTextEdit, AValueCannotStartALine) {
     ProfileText text("[Names]\r\n");
     EXPECT_TRUE(text.SetValue("Names", "0", "Eve\r\n[Main]\r\nUnit=2"));
