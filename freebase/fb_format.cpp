@@ -10,6 +10,7 @@
 // The file is built in memory and written in one go; reading takes the
 // whole file and checks every length against what is left before using it.
 #include "fileio/safe_file.h"
+#include "freebase/fb_crc.h"
 #include "freebase/fb_file.h"
 #include "freebase/fb_tree.h"
 #include "freebase/freebase.h"
@@ -20,7 +21,6 @@
 #include <cstring>
 #include <new>
 #include <vector>
-#include <zlib.h>
 
 namespace {
 
@@ -164,16 +164,7 @@ ImageCounts CountImage(const TFBRoot* root) {
 } // namespace
 
 void TFreeBase::CRC32(const void* Data, std::size_t Length, std::uint32_t& Crc) {
-    // zlib inverts on entry and exit; the register form has neither.
-    uLong c = ~Crc & 0xFFFFFFFFUL;
-    const auto* p = static_cast<const Bytef*>(Data);
-    while (Length > 0) {
-        const uInt chunk = Length > 0x40000000U ? 0x40000000U : static_cast<uInt>(Length);
-        c = crc32(c, p, chunk);
-        p += chunk;
-        Length -= chunk;
-    }
-    Crc = static_cast<std::uint32_t>(~c);
+    Crc = fbcrc::Update(Crc, Data, Length);
 }
 
 void TFreeBase::NewData() {

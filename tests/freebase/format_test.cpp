@@ -112,6 +112,32 @@ TEST(Checksum, RegisterFormOfTheStandardCrc) {
     EXPECT_EQ(~a, 0xCBF43926u); // the well-known check value
 }
 
+// Long runs take the folding path: it must agree with zlib's tables for
+// every length, start address and register, and when split anywhere.
+TEST(Checksum, LongRunsAgreeWithZlib) {
+    std::mt19937 rng(7);
+    Bytes data(70000);
+    for (auto& b : data) {
+        b = static_cast<std::uint8_t>(rng());
+    }
+    const std::size_t lengths[] = {255, 256, 257, 319, 320, 333, 1024, 4095, 65536, 69990};
+    for (const std::size_t len : lengths) {
+        for (const std::size_t offset : {0, 1, 7}) {
+            const std::uint32_t start = static_cast<std::uint32_t>(rng());
+            std::uint32_t ours = start;
+            TFreeBase::CRC32(data.data() + offset, len, ours);
+            const auto zlib = ~static_cast<std::uint32_t>(
+                crc32(~start & 0xFFFFFFFFUL, data.data() + offset, static_cast<uInt>(len)));
+            EXPECT_EQ(ours, zlib) << len << " bytes from " << offset;
+            const std::size_t split = rng() % len;
+            std::uint32_t pieces = start;
+            TFreeBase::CRC32(data.data() + offset, split, pieces);
+            TFreeBase::CRC32(data.data() + offset + split, len - split, pieces);
+            EXPECT_EQ(pieces, zlib) << len << " bytes split at " << split;
+        }
+    }
+}
+
 TEST_F(FormatTest, WorkedExampleVersion1) {
     const Bytes file = Make(TSaveAsVersion::Version1, WriteA5);
     Bytes expected = Header(64, 1);
