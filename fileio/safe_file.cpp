@@ -145,6 +145,10 @@ ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& o
     return ReadInto(path, out, maxBytes);
 }
 
+ReadStatus ReadRegularFile(const std::string& path, ReadBuffer& out, std::uint64_t maxBytes) {
+    return ReadInto(path, out, maxBytes);
+}
+
 std::string ShortTempPrefix(const std::string& name) {
     // FNV-1a: the same name gives the same prefix in every process, so a
     // dead process's leftover is found again.

@@ -397,8 +397,21 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
     root->Tag = h.Tag;
 
     ImageReader r(data + dataStart, size - dataStart);
-    std::vector<TFBEntry*> levels{root.get()};
+    // The data checksum follows the reading a stretch at a time, while the
+    // bytes are still in the cache.
+    constexpr std::size_t CrcStretch = 64 * 1024;
+    std::uint32_t crc = 0xFFFFFFFFU;
+    std::size_t crcDone = 0;
+    struct Level {
+        TFBEntry* Parent;
+        FBTreeAccess::Slots Slots;
+    };
+    std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
     while (!levels.empty()) {
+        if (r.Pos() - crcDone >= CrcStretch) {
+            CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
+            crcDone = r.Pos();
+        }
         std::uint8_t type = 0;
         if (!r.Byte(type)) {
             return false;
@@ -410,7 +423,8 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
         if (type > 5) {
             return false;
         }
-        TFBEntry* e = FBTreeAccess::AppendChild(levels.back(), static_cast<TFBEntryType>(type));
+        TFBEntry* e = FBTreeAccess::Make(static_cast<TFBEntryType>(type));
+        FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
         std::int32_t n = 0;
         if (!r.I32(n)) {
             return false;
@@ -427,7 +441,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
         }
         switch (static_cast<TFBEntryType>(type)) {
         case TFBEntryType::node:
-            levels.push_back(e);
+            levels.push_back({e, FBTreeAccess::SlotsOf(e)});
             break;
         case TFBEntryType::int32:
             if (!r.I32(static_cast<TFBInteger*>(e)->Value)) {
@@ -484,8 +498,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
 
     // The data checksum runs over the records and level ends read, and the
     // file end marker, which is not read: a file without it still loads.
-    std::uint32_t crc = 0xFFFFFFFFU;
-    CRC32(data + dataStart, r.Pos(), crc);
+    CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
     const std::uint8_t fileEnd = 0;
     CRC32(&fileEnd, 1, crc);
     if (h.Version == 2 && crc != c.DataCrc) {
@@ -502,7 +515,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
 bool TFreeBase::LoadData() {
     root_.reset();
     currentFileSize_ = 0;
-    std::vector<std::uint8_t> file;
+    safefile::ReadBuffer file; // not cleared before the read fills it
     fileError_ = 0;
     if (!fbfile::ReadAll(boundPath_, file)) {
         fileError_ = errno;

@@ -15,4 +15,19 @@ struct FBTreeAccess {
     static TFBEntry* AppendChild(TFBEntry* parent, TFBEntryType type);
     // Destroys every child without recursion, whatever the depth.
     static void DestroyChildren(TFBEntry* parent);
+
+    // A new detached entry of type node..floating; null for any other type.
+    static TFBEntry* Make(TFBEntryType type);
+    // Links a new entry after the last child of a parent whose slots are known.
+    static void Link(TFBEntry* parent, Slots s, TFBEntry* child) {
+        child->Parent = parent;
+        if (*s.Last == nullptr) {
+            *s.First = child;
+            child->Prev = parent;
+        } else {
+            (*s.Last)->Next = child;
+            child->Prev = *s.Last;
+        }
+        *s.Last = child;
+    }
 };

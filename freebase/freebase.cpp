@@ -173,40 +173,32 @@ void FBTreeAccess::DestroyChildren(TFBEntry* parent) {
     }
 }
 
+TFBEntry* FBTreeAccess::Make(TFBEntryType type) {
+    switch (type) {
+    case TFBEntryType::node:
+        return new TFBNode;
+    case TFBEntryType::int32:
+        return new TFBInteger;
+    case TFBEntryType::str32:
+        return new TFBString;
+    case TFBEntryType::bin32:
+        return new TFBBinary;
+    case TFBEntryType::floating:
+        return new TFBFloat;
+    default:
+        return nullptr; // root, any and unknown values cannot be children
+    }
+}
+
 TFBEntry* FBTreeAccess::AppendChild(TFBEntry* parent, TFBEntryType type) {
     Slots s = SlotsOf(parent);
     if (s.First == nullptr) {
         return nullptr;
     }
-    TFBEntry* child = nullptr;
-    switch (type) {
-    case TFBEntryType::node:
-        child = new TFBNode;
-        break;
-    case TFBEntryType::int32:
-        child = new TFBInteger;
-        break;
-    case TFBEntryType::str32:
-        child = new TFBString;
-        break;
-    case TFBEntryType::bin32:
-        child = new TFBBinary;
-        break;
-    case TFBEntryType::floating:
-        child = new TFBFloat;
-        break;
-    default:
-        return nullptr; // root, any and unknown values cannot be children
+    TFBEntry* child = Make(type);
+    if (child) {
+        Link(parent, s, child);
     }
-    child->Parent = parent;
-    if (*s.Last == nullptr) {
-        *s.First = child;
-        child->Prev = parent;
-    } else {
-        (*s.Last)->Next = child;
-        child->Prev = *s.Last;
-    }
-    *s.Last = child;
     return child;
 }
 
