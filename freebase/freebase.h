@@ -282,7 +282,8 @@ private:
     void Deactivate();
     void RaiseError();
     void DiscardTree();
-    bool BuildImage(std::string& out);
+    struct SaveImage;
+    bool BuildImage(SaveImage& out);
     bool ParseImage(const std::uint8_t* data, std::size_t size);
 
     bool active_ = false;
