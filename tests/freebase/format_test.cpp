@@ -553,6 +553,46 @@ TEST_F(FormatTest, DeepNestingLoadsSavesAndGoesWithoutRecursion) {
     EXPECT_EQ(db.Root(), nullptr);
 }
 
+// Reading and writing checksum a large file a stretch at a time, and a save
+// larger than the last one grows its buffer: the stored sums still equal
+// zlib's over the whole ranges, and damage far from the start is refused.
+TEST_F(FormatTest, LargeFilesKeepEveryChecksum) {
+    std::mt19937 rng(11);
+    const Bytes first =
+        Make(TSaveAsVersion::Version2, [&](TFreeBase& db) { FillRandom(db.Root(), rng, 20000); });
+    TFreeBase db;
+    ASSERT_EQ(Load(first, db), 0);
+    db.Abort();
+    db.SetOpenFlag(TFBOpenFlag::ReadWrite);
+    ASSERT_TRUE(db.Open());
+    FillRandom(db.Root(), rng, 40000);
+    const std::int64_t expected = db.ExpectedFileSize();
+    db.Close();
+    ASSERT_EQ(db.LastError(), 0);
+    const Bytes grown = ReadBytes(dir / "in.fdb");
+    for (const Bytes* b : {&first, &grown}) {
+        const std::uint32_t indexAt = U32At(*b, 76);
+        ASSERT_GT(indexAt, 300000u);
+        EXPECT_EQ(U32At(*b, 64), StoredCrc(*b, 0, 64));
+        EXPECT_EQ(U32At(*b, 68), StoredCrc(*b, 80, indexAt));
+        EXPECT_EQ(U32At(*b, 72), StoredCrc(*b, indexAt, b->size()));
+        CheckIndex(*b);
+        // The tag of the last record: any value is well-formed.
+        std::uint32_t last = 0;
+        for (std::uint32_t r = indexAt + 4; r < b->size(); r += 5) {
+            if ((*b)[r + 4] != 0) {
+                last = U32At(*b, r);
+            }
+        }
+        ASSERT_GT(last, indexAt - 1000);
+        Bytes damaged = *b;
+        damaged[last + 5 + U32At(*b, last + 1)] ^= 0x01;
+        EXPECT_EQ(LoadError(damaged), fbeDataCrc);
+    }
+    EXPECT_EQ(static_cast<std::int64_t>(grown.size()), expected);
+    EXPECT_EQ(LoadError(grown), 0);
+}
+
 // With VRX_WRITE_SEEDS=<folder>, the example files go there for the fuzzer.
 TEST_F(FormatTest, SeedFilesForTheFuzzer) {
     const char* out = std::getenv("VRX_WRITE_SEEDS");
