@@ -182,6 +182,39 @@ std::string TempNameFor(const std::string& target, long pid, const std::string& 
     return target.substr(0, nameStart) + ShortTempPrefix(name) + tail;
 }
 
+bool FileReplacer::Begin(const std::string& target) {
+    Discard();
+    failed_ = false;
+    error_ = 0;
+    if (target.empty()) {
+        return Fail(ENOENT);
+    }
+    keepMode_ = false;
+    if (const int refused = PrepareTarget(target, target_, keepMode_, mode_); refused != 0) {
+        return Fail(refused);
+    }
+    const long pid = ProcessId();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temp = TempNameFor(target_, pid, UniquePart());
+        const int err = CreateTemp(temp, keepMode_, mode_, file_);
+        if (err == 0) {
+            temp_ = temp;
+            break;
+        }
+        if (err != EEXIST) {
+            return Fail(err);
+        }
+    }
+    if (file_ == kNoFile) {
+        return Fail(EEXIST); // a hundred names taken
+    }
+    if (!Step(WriteStep::TempCreated)) {
+        Discard();
+        return Fail(EIO);
+    }
+    return true;
+}
+
 FileReplacer::~FileReplacer() {
     Discard();
 }
