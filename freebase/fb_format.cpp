@@ -477,19 +477,20 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
         if (type > 5) {
             return false;
         }
-        TFBEntry* e = FBTreeAccess::Make(static_cast<TFBEntryType>(type));
-        FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
         std::int32_t n = 0;
         if (!r.I32(n)) {
             return false;
         }
+        std::string_view name; // a negative length is an empty name
         if (n > 0) {
-            const std::uint8_t* name = r.Take(static_cast<std::size_t>(n));
-            if (name == nullptr) {
+            const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(n));
+            if (bytes == nullptr) {
                 return false;
             }
-            e->Name.assign(reinterpret_cast<const char*>(name), static_cast<std::size_t>(n));
+            name = {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)};
         }
+        TFBEntry* e = FBTreeAccess::Make(static_cast<TFBEntryType>(type), name);
+        FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
         if (!r.I32(e->Tag)) {
             return false;
         }

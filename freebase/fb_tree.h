@@ -16,8 +16,9 @@ struct FBTreeAccess {
     // Destroys every child without recursion, whatever the depth.
     static void DestroyChildren(TFBEntry* parent);
 
-    // A new detached entry of type node..floating; null for any other type.
-    static TFBEntry* Make(TFBEntryType type);
+    // A new detached entry of type node..floating with its name; null for
+    // any other type.
+    static TFBEntry* Make(TFBEntryType type, std::string_view name);
     // Links a new entry after the last child of a parent whose slots are known.
     static void Link(TFBEntry* parent, Slots s, TFBEntry* child) {
         child->Parent = parent;

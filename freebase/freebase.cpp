@@ -173,18 +173,18 @@ void FBTreeAccess::DestroyChildren(TFBEntry* parent) {
     }
 }
 
-TFBEntry* FBTreeAccess::Make(TFBEntryType type) {
+TFBEntry* FBTreeAccess::Make(TFBEntryType type, std::string_view name) {
     switch (type) {
     case TFBEntryType::node:
-        return new TFBNode;
+        return new TFBNode(name);
     case TFBEntryType::int32:
-        return new TFBInteger;
+        return new TFBInteger(name);
     case TFBEntryType::str32:
-        return new TFBString;
+        return new TFBString(name);
     case TFBEntryType::bin32:
-        return new TFBBinary;
+        return new TFBBinary(name);
     case TFBEntryType::floating:
-        return new TFBFloat;
+        return new TFBFloat(name);
     default:
         return nullptr; // root, any and unknown values cannot be children
     }
@@ -195,7 +195,7 @@ TFBEntry* FBTreeAccess::AppendChild(TFBEntry* parent, TFBEntryType type) {
     if (s.First == nullptr) {
         return nullptr;
     }
-    TFBEntry* child = Make(type);
+    TFBEntry* child = Make(type, {});
     if (child) {
         Link(parent, s, child);
     }
