@@ -461,6 +461,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
         FBTreeAccess::Slots Slots;
     };
     std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
+    FBTreeAccess::Maker maker;
     while (!levels.empty()) {
         if (r.Pos() - crcDone >= CrcStretch) {
             CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
@@ -489,7 +490,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
             }
             name = {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)};
         }
-        TFBEntry* e = FBTreeAccess::Make(static_cast<TFBEntryType>(type), name);
+        TFBEntry* e = maker.Make(static_cast<TFBEntryType>(type), name);
         FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
         if (!r.I32(e->Tag)) {
             return false;

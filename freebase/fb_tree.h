@@ -3,6 +3,9 @@
 
 #include "freebase/freebase.h"
 
+#include <cstddef>
+#include <string_view>
+
 struct FBTreeAccess {
     struct Slots {
         TFBEntry** First = nullptr; // Children
@@ -31,4 +34,22 @@ struct FBTreeAccess {
         }
         *s.Last = child;
     }
+
+    // Makes the entries of a file being read without taking the pool's lock
+    // for each: it holds the free blocks of each size while it lives and
+    // gives back what it did not use.
+    class Maker {
+    public:
+        Maker() = default;
+        Maker(const Maker&) = delete;
+        Maker& operator=(const Maker&) = delete;
+        ~Maker();
+        // As FBTreeAccess::Make.
+        TFBEntry* Make(TFBEntryType type, std::string_view name);
+
+    private:
+        void* Take(std::size_t size);
+        void* head_[8] = {}; // per block size
+        void* tail_[8] = {};
+    };
 };
