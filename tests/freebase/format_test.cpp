@@ -6,12 +6,14 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -591,6 +593,67 @@ TEST_F(FormatTest, LargeFilesKeepEveryChecksum) {
     }
     EXPECT_EQ(static_cast<std::int64_t>(grown.size()), expected);
     EXPECT_EQ(LoadError(grown), 0);
+}
+
+// Every name, tag and value of a tree folded into one number.
+std::uint64_t Fingerprint(const TFBEntry* root) {
+    std::uint64_t sum = 0;
+    auto mix = [&sum](const void* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            sum = (sum ^ static_cast<const std::uint8_t*>(p)[i]) * 1099511628211u;
+        }
+    };
+    std::vector<const TFBEntry*> pending{root};
+    while (!pending.empty()) {
+        const TFBEntry* e = pending.back();
+        pending.pop_back();
+        for (const TFBEntry* c = e->FirstChild(); c; c = c->Next) {
+            mix(c->Name.data(), c->Name.size());
+            mix(&c->Tag, sizeof c->Tag);
+            if (c->EntryType == TFBEntryType::node) {
+                pending.push_back(c);
+            } else if (c->EntryType == TFBEntryType::str32) {
+                const std::string& v = static_cast<const TFBString*>(c)->Value;
+                mix(v.data(), v.size());
+            } else if (c->EntryType == TFBEntryType::int32) {
+                mix(&static_cast<const TFBInteger*>(c)->Value, 4);
+            }
+        }
+    }
+    return sum;
+}
+
+// Readers on several threads hold blocks of the shared entry pool while
+// others give theirs back: no two live entries may share memory.
+TEST_F(FormatTest, ParallelLoadsKeepTheirEntriesApart) {
+    std::mt19937 rng(5);
+    const Bytes b =
+        Make(TSaveAsVersion::Version2, [&](TFreeBase& db) { FillRandom(db.Root(), rng, 3000); });
+    const std::vector<std::uint8_t> image(b.begin(), b.end());
+    TFreeBase reference;
+    ASSERT_TRUE(reference.OpenImage(image));
+    const std::uint64_t expected = Fingerprint(reference.Root());
+    std::atomic<int> wrong{0};
+    auto reader = [&] {
+        for (int round = 0; round < 20; ++round) {
+            TFreeBase a, c;
+            a.OpenImage(image);
+            c.OpenImage(image); // while a's entries are live
+            if (!a.Active() || !c.Active() || Fingerprint(a.Root()) != expected ||
+                Fingerprint(c.Root()) != expected) {
+                ++wrong;
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back(reader);
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(Fingerprint(reference.Root()), expected);
 }
 
 // With VRX_WRITE_SEEDS=<folder>, the example files go there for the fuzzer.
