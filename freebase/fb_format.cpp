@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -61,20 +62,26 @@ std::uint64_t GetU64(const std::uint8_t* p) {
 // entry, not per field, and growing leaves the new bytes unset.
 class ImageSink {
 public:
-    explicit ImageSink(std::size_t expected) { buf_.resize(expected < 256 ? 256 : expected); }
+    explicit ImageSink(std::size_t expected)
+        : size_(expected < 256 ? 256 : expected), buf_(new std::uint8_t[size_]) {}
     std::size_t Pos() const { return pos_; }
     // At least n bytes at Pos(); Advance moves past what was written.
     std::uint8_t* Room(std::size_t n) {
-        if (buf_.size() - pos_ < n) {
-            buf_.resize(std::max(buf_.size() * 2, pos_ + n));
+        if (size_ - pos_ < n) {
+            const std::size_t size = std::max(size_ * 2, pos_ + n);
+            std::unique_ptr<std::uint8_t[]> bigger(new std::uint8_t[size]);
+            std::memcpy(bigger.get(), buf_.get(), pos_);
+            buf_ = std::move(bigger);
+            size_ = size;
         }
-        return buf_.data() + pos_;
+        return buf_.get() + pos_;
     }
     void Advance(std::size_t n) { pos_ += n; }
-    std::uint8_t* At(std::size_t pos) { return buf_.data() + pos; }
+    std::uint8_t* At(std::size_t pos) { return buf_.get() + pos; }
 
 private:
-    safefile::ReadBuffer buf_;
+    std::size_t size_;
+    std::unique_ptr<std::uint8_t[]> buf_; // not cleared: every byte is written before use
     std::size_t pos_ = 0;
 };
 
