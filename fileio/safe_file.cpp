@@ -145,6 +145,10 @@ ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& o
     return ReadInto(path, out, maxBytes);
 }
 
+ReadStatus ReadRegularFile(const std::string& path, ReadBuffer& out, std::uint64_t maxBytes) {
+    return ReadInto(path, out, maxBytes);
+}
+
 std::string ShortTempPrefix(const std::string& name) {
     // FNV-1a: the same name gives the same prefix in every process, so a
     // dead process's leftover is found again.
@@ -176,6 +180,39 @@ std::string TempNameFor(const std::string& target, long pid, const std::string& 
         return target + "." + tail;
     }
     return target.substr(0, nameStart) + ShortTempPrefix(name) + tail;
+}
+
+bool FileReplacer::Begin(const std::string& target) {
+    Discard();
+    failed_ = false;
+    error_ = 0;
+    if (target.empty()) {
+        return Fail(ENOENT);
+    }
+    keepMode_ = false;
+    if (const int refused = PrepareTarget(target, target_, keepMode_, mode_); refused != 0) {
+        return Fail(refused);
+    }
+    const long pid = ProcessId();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temp = TempNameFor(target_, pid, UniquePart());
+        const int err = CreateTemp(temp, keepMode_, mode_, file_);
+        if (err == 0) {
+            temp_ = temp;
+            break;
+        }
+        if (err != EEXIST) {
+            return Fail(err);
+        }
+    }
+    if (file_ == kNoFile) {
+        return Fail(EEXIST); // a hundred names taken
+    }
+    if (!Step(WriteStep::TempCreated)) {
+        Discard();
+        return Fail(EIO);
+    }
+    return true;
 }
 
 FileReplacer::~FileReplacer() {

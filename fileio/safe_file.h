@@ -14,8 +14,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // <windows.h> makes ReplaceFile a macro for its own ReplaceFileA/W.
@@ -37,6 +41,22 @@ enum class ReadStatus {
 ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes,
                             std::uint64_t* size = nullptr);
 
+// Leaves the elements a vector grows by unset: a buffer about to be filled
+// by a read is not cleared first.
+template <typename T> struct UnsetAllocator : std::allocator<T> {
+    template <typename U> struct rebind { using other = UnsetAllocator<U>; };
+    UnsetAllocator() = default;
+    template <typename U> UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using ReadBuffer = std::vector<std::uint8_t, UnsetAllocator<std::uint8_t>>;
+
 // Reads a whole regular file of at most maxBytes. Opens without blocking,
 // checks the type and size on the open file, then reads. `out` is empty
 // unless Ok; on Failed, errno tells why (EBUSY: another program holds the
@@ -44,6 +64,7 @@ ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes,
 ReadStatus ReadRegularFile(const std::string& path, std::string& out, std::uint64_t maxBytes);
 ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out,
                            std::uint64_t maxBytes);
+ReadStatus ReadRegularFile(const std::string& path, ReadBuffer& out, std::uint64_t maxBytes);
 
 // Replaces one file. Begin, any number of Writes, then Commit; destroying
 // or Discarding an uncommitted replacer leaves the target as it was.

@@ -48,6 +48,14 @@ long long WriteOnce(Native file, const char* data, std::size_t size);
 int CloseNative(Native file);
 int SyncNative(Native file);
 Native AsNative(std::intptr_t file);
+long ProcessId();
+// Before a replacement: `resolved` gets the file the target stands for,
+// `keep` and `mode` what the new file takes over from the old one, and
+// leftovers of dead processes beside it go. 0, or the errno refusing it.
+int PrepareTarget(const std::string& target, std::string& resolved, bool& keep, unsigned& mode);
+// Creates the temporary file for writing, never over an existing one; 0,
+// EEXIST when the name is taken, or the errno of the failure.
+int CreateTemp(const std::string& temp, bool keep, unsigned mode, std::intptr_t& file);
 // Puts the finished temporary file in the target's place; 0 or the errno.
 int PutInPlace(const std::string& temp, const std::string& target);
 void RemoveTemp(const std::string& temp);

@@ -18,11 +18,11 @@ namespace fs = std::filesystem;
 
 namespace safefile {
 
-namespace {
-
 long ProcessId() {
     return static_cast<long>(::getpid());
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path) {
     const fs::path parent = fs::path(path).parent_path();
@@ -220,63 +220,44 @@ ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes, std
     return ReadStatus::Ok;
 }
 
-bool FileReplacer::Begin(const std::string& target) {
-    Discard();
-    failed_ = false;
-    error_ = 0;
-    if (target.empty()) {
-        return Fail(ENOENT);
-    }
+int PrepareTarget(const std::string& target, std::string& resolved, bool& keep, unsigned& mode) {
     int refused = 0;
-    target_ = ResolveTarget(target, refused);
-    if (target_.empty()) {
-        return Fail(refused ? refused : EACCES);
+    resolved = ResolveTarget(target, refused);
+    if (resolved.empty()) {
+        return refused ? refused : EACCES;
     }
-
     struct stat old {};
-    keepMode_ = false;
-    if (::stat(target_.c_str(), &old) == 0) {
+    if (::stat(resolved.c_str(), &old) == 0) {
         if (!S_ISREG(old.st_mode)) {
-            return Fail(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+            return S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
         }
         // A file the user made read-only is not replaced, even where the
         // folder would allow it (or root would).
-        if ((old.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) {
-            return Fail(EACCES);
+        if ((old.st_mode & 0222) == 0 || ::access(resolved.c_str(), W_OK) != 0) {
+            return EACCES;
         }
-        keepMode_ = true;
-        mode_ = old.st_mode & 07777;
+        keep = true;
+        mode = old.st_mode & 07777;
     }
+    RemoveLeftovers(resolved);
+    return 0;
+}
 
-    RemoveLeftovers(target_);
-    const long pid = ProcessId();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temp = TempNameFor(target_, pid, UniquePart());
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              keepMode_ ? (mode_ & 0777) : 0666);
-        if (fd >= 0) {
-            file_ = fd;
-            temp_ = temp;
-            break;
-        }
-        if (errno != EEXIST) {
-            return Fail(errno);
-        }
-    }
-    if (file_ == kNoFile) {
-        return Fail(EEXIST);
+int CreateTemp(const std::string& temp, bool keep, unsigned mode, std::intptr_t& file) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          keep ? (mode & 0777) : 0666);
+    if (fd < 0) {
+        return errno;
     }
     // The creation mode went through the umask; the old bits are kept whole.
-    if (keepMode_ && ::fchmod(AsNative(file_), mode_) != 0) {
+    if (keep && ::fchmod(fd, mode) != 0) {
         const int err = errno;
-        Discard();
-        return Fail(err);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return err;
     }
-    if (!Step(WriteStep::TempCreated)) {
-        Discard();
-        return Fail(EIO);
-    }
-    return true;
+    file = fd;
+    return 0;
 }
 
 bool PathExists(const std::string& path) {

@@ -16,11 +16,11 @@ namespace safefile {
 
 static_assert(std::is_same_v<Native, HANDLE>, "a replacer's file is a HANDLE");
 
-namespace {
-
 long ProcessId() {
     return static_cast<long>(GetCurrentProcessId());
 }
+
+namespace {
 
 int ErrnoFrom(DWORD error) {
     switch (error) {
@@ -318,21 +318,14 @@ ReadStatus CheckRegularFile(const std::string& path, std::uint64_t maxBytes, std
     return status;
 }
 
-bool FileReplacer::Begin(const std::string& target) {
-    Discard();
-    failed_ = false;
-    error_ = 0;
-    if (target.empty()) {
-        return Fail(ENOENT);
-    }
+int PrepareTarget(const std::string& target, std::string& resolved, bool& keep, unsigned& mode) {
     // A link is not followed here: Windows itself decides what replacing
     // one does.
-    target_ = target;
-    const std::wstring wide = WidePath(target_);
-    keepMode_ = false;
+    resolved = target;
+    const std::wstring wide = WidePath(resolved);
     HANDLE probe = INVALID_HANDLE_VALUE;
     std::uint64_t size = 0;
-    switch (OpenChecked(target_, std::numeric_limits<std::uint64_t>::max(), probe, size,
+    switch (OpenChecked(resolved, std::numeric_limits<std::uint64_t>::max(), probe, size,
                         FILE_READ_ATTRIBUTES)) {
     case ReadStatus::Ok:
         CloseHandle(probe);
@@ -340,45 +333,37 @@ bool FileReplacer::Begin(const std::string& target) {
         // 0444 is elsewhere.
         if (const DWORD attributes = GetFileAttributesW(wide.c_str());
             attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-            return Fail(EACCES);
+            return EACCES;
         } else if (attributes != INVALID_FILE_ATTRIBUTES) {
             // Given to the new file from the start: not every ReplaceFileW
             // carries them over.
-            keepMode_ = true;
-            mode_ = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+            keep = true;
+            mode = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
         }
         break;
     case ReadStatus::Missing:
         break;
     case ReadStatus::NotRegular:
-        return Fail(IsFolder(target_) ? EISDIR : EINVAL);
+        return IsFolder(resolved) ? EISDIR : EINVAL;
     default:
-        return Fail(errno == EBUSY ? EBUSY : EACCES);
+        return errno == EBUSY ? EBUSY : EACCES;
     }
+    RemoveLeftovers(wide, resolved);
+    return 0;
+}
 
-    RemoveLeftovers(wide, target_);
-    const long pid = ProcessId();
-    for (int attempt = 0; attempt < 100 && file_ == kNoFile; ++attempt) {
-        const std::string temp = TempNameFor(target_, pid, UniquePart());
-        HANDLE file =
-            CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                        keepMode_ && mode_ ? mode_ : FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            file_ = reinterpret_cast<std::intptr_t>(file);
-            temp_ = temp;
-        } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
-            return Fail(ErrnoFrom(GetLastError()));
-        }
+int CreateTemp(const std::string& temp, bool keep, unsigned mode, std::intptr_t& file) {
+    const DWORD attributes = keep && mode ? static_cast<DWORD>(mode) : FILE_ATTRIBUTE_NORMAL;
+    HANDLE h = CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           CREATE_NEW, attributes, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? EEXIST
+                                                                             : ErrnoFrom(error);
     }
-    if (file_ == kNoFile) {
-        return Fail(EEXIST);
-    }
-    if (!Step(WriteStep::TempCreated)) {
-        Discard();
-        return Fail(EIO);
-    }
-    return true;
+    file = reinterpret_cast<std::intptr_t>(h);
+    return 0;
 }
 
 std::wstring WidePath(const std::string& path) {

@@ -15,7 +15,7 @@ std::int64_t Size(const std::string& path) {
     return safefile::FileSize(path);
 }
 
-bool ReadAll(const std::string& path, std::vector<std::uint8_t>& out) {
+bool ReadAll(const std::string& path, safefile::ReadBuffer& out) {
     return safefile::ReadRegularFile(path, out, MaxFileBytes) == safefile::ReadStatus::Ok;
 }
 

@@ -1,6 +1,8 @@
 // File access of TFreeBase over the program's one reader and writer.
 #pragma once
 
+#include "fileio/safe_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +21,6 @@ bool CreateEmpty(const std::string& path);
 std::int64_t Size(const std::string& path);
 // Reads a whole regular file of at most MaxFileBytes; false for anything
 // else (a pipe or device returns at once) or on a read error.
-bool ReadAll(const std::string& path, std::vector<std::uint8_t>& out);
+bool ReadAll(const std::string& path, safefile::ReadBuffer& out);
 
 } // namespace fbfile

@@ -10,17 +10,19 @@
 // The file is built in memory and written in one go; reading takes the
 // whole file and checks every length against what is left before using it.
 #include "fileio/safe_file.h"
+#include "freebase/fb_crc.h"
 #include "freebase/fb_file.h"
 #include "freebase/fb_tree.h"
 #include "freebase/freebase.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
-#include <zlib.h>
 
 namespace {
 
@@ -56,21 +58,31 @@ std::uint64_t GetU64(const std::uint8_t* p) {
     return static_cast<std::uint64_t>(GetU32(p)) | static_cast<std::uint64_t>(GetU32(p + 4)) << 32;
 }
 
-// Appends little-endian fields to the file image.
-class ImageWriter {
+// A growing byte buffer filled through a pointer: room is made once per
+// entry, not per field, and growing leaves the new bytes unset.
+class ImageSink {
 public:
-    explicit ImageWriter(std::string& out) : out_(out) {}
-    std::size_t Pos() const { return out_.size(); }
-    void Byte(std::uint8_t b) { out_.push_back(static_cast<char>(b)); }
-    void U32(std::uint32_t v) {
-        char b[4];
-        PutU32(reinterpret_cast<std::uint8_t*>(b), v);
-        out_.append(b, 4);
+    explicit ImageSink(std::size_t expected)
+        : size_(expected < 256 ? 256 : expected), buf_(new std::uint8_t[size_]) {}
+    std::size_t Pos() const { return pos_; }
+    // At least n bytes at Pos(); Advance moves past what was written.
+    std::uint8_t* Room(std::size_t n) {
+        if (size_ - pos_ < n) {
+            const std::size_t size = std::max(size_ * 2, pos_ + n);
+            std::unique_ptr<std::uint8_t[]> bigger(new std::uint8_t[size]);
+            std::memcpy(bigger.get(), buf_.get(), pos_);
+            buf_ = std::move(bigger);
+            size_ = size;
+        }
+        return buf_.get() + pos_;
     }
-    void Bytes(const void* p, std::size_t n) { out_.append(static_cast<const char*>(p), n); }
+    void Advance(std::size_t n) { pos_ += n; }
+    std::uint8_t* At(std::size_t pos) { return buf_.get() + pos; }
 
 private:
-    std::string& out_;
+    std::size_t size_;
+    std::unique_ptr<std::uint8_t[]> buf_; // not cleared: every byte is written before use
+    std::size_t pos_ = 0;
 };
 
 // Reads from the file image; every read checks what is left.
@@ -164,16 +176,7 @@ ImageCounts CountImage(const TFBRoot* root) {
 } // namespace
 
 void TFreeBase::CRC32(const void* Data, std::size_t Length, std::uint32_t& Crc) {
-    // zlib inverts on entry and exit; the register form has neither.
-    uLong c = ~Crc & 0xFFFFFFFFUL;
-    const auto* p = static_cast<const Bytef*>(Data);
-    while (Length > 0) {
-        const uInt chunk = Length > 0x40000000U ? 0x40000000U : static_cast<uInt>(Length);
-        c = crc32(c, p, chunk);
-        p += chunk;
-        Length -= chunk;
-    }
-    Crc = static_cast<std::uint32_t>(~c);
+    Crc = fbcrc::Update(Crc, Data, Length);
 }
 
 void TFreeBase::NewData() {
@@ -197,7 +200,16 @@ std::int64_t TFreeBase::ExpectedFileSize() const {
     return counts.Bytes + (v2 ? 20 + 5 * counts.Records : 0);
 }
 
-bool TFreeBase::BuildImage(std::string& out) {
+// The file being saved: header and data, then the index (version 2).
+struct TFreeBase::SaveImage {
+    SaveImage(std::size_t data, std::size_t index) : Data(data), Index(index) {}
+    ImageSink Data;
+    ImageSink Index;
+    std::size_t DataBytes = 0;
+    std::size_t IndexBytes = 0;
+};
+
+bool TFreeBase::BuildImage(SaveImage& out) {
     switch (saveAsVersion_) {
     case TSaveAsVersion::Version1:
         header_.Version = 1;
@@ -221,10 +233,8 @@ bool TFreeBase::BuildImage(std::string& out) {
     header_.Tag = root_->Tag;
 
     // Room for an image like the last one: growing a large one costs copies.
-    out.clear();
-    out.reserve(imageSizeHint_ + imageSizeHint_ / 8);
-    out.resize(HeaderBytes);
-    auto* h = reinterpret_cast<std::uint8_t*>(out.data());
+    ImageSink& w = out.Data;
+    std::uint8_t* h = w.Room(HeaderBytes + CheckBytes);
     std::memcpy(h, Signature, 4);
     PutU16(h + 4, header_.HeaderSize);
     PutU16(h + 6, header_.Version);
@@ -234,37 +244,46 @@ bool TFreeBase::BuildImage(std::string& out) {
     std::memcpy(h + InfoOffset, header_.Info, InfoBytes);
     PutU32(h + 58, static_cast<std::uint32_t>(header_.Tag));
     PutU16(h + 62, 0);
+    w.Advance(v2 ? HeaderBytes + CheckBytes
+                 : HeaderBytes); // the check block is filled in at the end
 
     check_.HeaderCrc = 0xFFFFFFFFU;
     CRC32(h, HeaderBytes, check_.HeaderCrc);
     check_.DataCrc = 0xFFFFFFFFU;
     check_.IndexCrc = 0xFFFFFFFFU;
     check_.IndexOffset = header_.HeaderSize;
-    if (v2) {
-        out.resize(HeaderBytes + CheckBytes); // filled in at the end
-    }
 
-    ImageWriter w(out);
-    std::string index; // 5 bytes per record, in file order
+    // The index: its record count, then 5 bytes per record in file order.
+    ImageSink& index = out.Index;
     if (v2) {
-        index.reserve(indexSizeHint_);
+        index.Room(4);
+        index.Advance(4);
     }
+    const std::size_t dataStart = w.Pos();
+    // The data checksum follows the writing a stretch at a time, while the
+    // bytes are still in the cache.
+    constexpr std::size_t CrcStretch = 64 * 1024;
+    std::size_t crcDone = dataStart;
     auto addIndex = [&](std::size_t pos, std::uint8_t type) {
         if (v2) {
-            char r[5];
-            PutU32(reinterpret_cast<std::uint8_t*>(r), static_cast<std::uint32_t>(pos));
-            r[4] = static_cast<char>(type);
-            index.append(r, 5);
+            std::uint8_t* r = index.Room(5);
+            PutU32(r, static_cast<std::uint32_t>(pos));
+            r[4] = type;
+            index.Advance(5);
         }
     };
-    const std::size_t dataStart = w.Pos();
 
     // Pre-order over the tree with a stack of open levels: no recursion.
     std::vector<const TFBEntry*> levels{root_.get()};
     const TFBEntry* e = root_->Children;
     while (!levels.empty()) {
+        if (w.Pos() - crcDone >= CrcStretch) {
+            CRC32(w.At(crcDone), w.Pos() - crcDone, check_.DataCrc);
+            crcDone = w.Pos();
+        }
         if (e == nullptr) {
-            w.Byte(0); // level end
+            *w.Room(1) = 0; // level end
+            w.Advance(1);
             addIndex(w.Pos(), 0);
             e = levels.back()->Next;
             levels.pop_back();
@@ -275,59 +294,90 @@ bool TFreeBase::BuildImage(std::string& out) {
             return false;
         }
         addIndex(w.Pos(), type);
-        w.Byte(type);
-        w.U32(static_cast<std::uint32_t>(e->Name.size()));
-        w.Bytes(e->Name.data(), e->Name.size());
-        w.U32(static_cast<std::uint32_t>(e->Tag));
+        // The value's bytes, and its length field where it has one.
+        const void* value = nullptr;
+        std::size_t valueBytes = 0;
         switch (e->EntryType) {
-        case TFBEntryType::node:
-            levels.push_back(e);
-            e = e->FirstChild();
-            continue;
-        case TFBEntryType::int32:
-            w.U32(static_cast<std::uint32_t>(static_cast<const TFBInteger*>(e)->Value));
-            break;
         case TFBEntryType::str32: {
             const std::string& v = static_cast<const TFBString*>(e)->Value;
             if (!FitsInt32(v.size())) {
                 return false;
             }
-            w.U32(static_cast<std::uint32_t>(v.size()));
-            w.Bytes(v.data(), v.size());
+            value = v.data();
+            valueBytes = v.size();
             break;
         }
         case TFBEntryType::bin32: {
             const auto* b = static_cast<const TFBBinary*>(e);
-            w.U32(static_cast<std::uint32_t>(b->Size));
             if (b->Size > 0) {
                 if (b->Data == nullptr) {
                     return false;
                 }
-                w.Bytes(b->Data, static_cast<std::size_t>(b->Size));
+                value = b->Data;
+                valueBytes = static_cast<std::size_t>(b->Size);
             }
             break;
         }
-        default: // floating
-            w.Bytes(static_cast<const TFBFloat*>(e)->Value.Bytes.data(), 10);
+        default:
             break;
         }
+        const std::size_t nameBytes = e->Name.size();
+        std::uint8_t* p = w.Room(9 + nameBytes + 10 + valueBytes);
+        std::uint8_t* const start = p;
+        *p++ = type;
+        PutU32(p, static_cast<std::uint32_t>(nameBytes));
+        std::memcpy(p + 4, e->Name.data(), nameBytes);
+        p += 4 + nameBytes;
+        PutU32(p, static_cast<std::uint32_t>(e->Tag));
+        p += 4;
+        switch (e->EntryType) {
+        case TFBEntryType::node:
+            w.Advance(static_cast<std::size_t>(p - start));
+            levels.push_back(e);
+            e = e->FirstChild();
+            continue;
+        case TFBEntryType::int32:
+            PutU32(p, static_cast<std::uint32_t>(static_cast<const TFBInteger*>(e)->Value));
+            p += 4;
+            break;
+        case TFBEntryType::str32:
+            PutU32(p, static_cast<std::uint32_t>(valueBytes));
+            std::memcpy(p + 4, value, valueBytes);
+            p += 4 + valueBytes;
+            break;
+        case TFBEntryType::bin32:
+            // A negative size is written with no bytes.
+            PutU32(p, static_cast<std::uint32_t>(static_cast<const TFBBinary*>(e)->Size));
+            if (valueBytes > 0) {
+                std::memcpy(p + 4, value, valueBytes);
+            }
+            p += 4 + valueBytes;
+            break;
+        default: // floating
+            std::memcpy(p, static_cast<const TFBFloat*>(e)->Value.Bytes.data(), 10);
+            p += 10;
+            break;
+        }
+        w.Advance(static_cast<std::size_t>(p - start));
         e = e->Next;
     }
-    w.Byte(0); // file end
-    CRC32(out.data() + dataStart, out.size() - dataStart, check_.DataCrc);
-    indexSizeHint_ = index.size();
+    *w.Room(1) = 0; // file end
+    w.Advance(1);
+    CRC32(w.At(crcDone), w.Pos() - crcDone, check_.DataCrc);
+    out.DataBytes = w.Pos();
 
     if (v2) {
         // Offsets in the index are 32-bit.
-        if (!FitsInt32(out.size() + 4 + index.size())) {
+        const std::size_t records = (index.Pos() - 4) / 5;
+        indexSizeHint_ = index.Pos() - 4;
+        if (!FitsInt32(w.Pos() + index.Pos())) {
             return false;
         }
-        check_.IndexOffset = static_cast<std::int32_t>(out.size());
-        const std::size_t indexStart = out.size();
-        w.U32(static_cast<std::uint32_t>(index.size() / 5));
-        w.Bytes(index.data(), index.size());
-        CRC32(out.data() + indexStart, out.size() - indexStart, check_.IndexCrc);
-        auto* c = reinterpret_cast<std::uint8_t*>(out.data()) + HeaderBytes;
+        check_.IndexOffset = static_cast<std::int32_t>(w.Pos());
+        PutU32(index.At(0), static_cast<std::uint32_t>(records));
+        CRC32(index.At(0), index.Pos(), check_.IndexCrc);
+        out.IndexBytes = index.Pos();
+        std::uint8_t* c = w.At(HeaderBytes);
         PutU32(c, check_.HeaderCrc);
         PutU32(c + 4, check_.DataCrc);
         PutU32(c + 8, check_.IndexCrc);
@@ -346,17 +396,19 @@ bool TFreeBase::SaveData() {
         fileError_ = file.Error();
         return false;
     }
-    std::string image;
     try {
+        SaveImage image(imageSizeHint_ + imageSizeHint_ / 8, indexSizeHint_ + 4);
         if (!BuildImage(image)) {
             return false;
         }
+        imageSizeHint_ = image.DataBytes + image.IndexBytes;
+        if (!file.Write(image.Data.At(0), image.DataBytes) ||
+            (image.IndexBytes > 0 && !file.Write(image.Index.At(0), image.IndexBytes)) ||
+            !file.Commit()) {
+            fileError_ = file.Error();
+            return false;
+        }
     } catch (const std::bad_alloc&) {
-        return false;
-    }
-    imageSizeHint_ = image.size();
-    if (!file.Write(image.data(), image.size()) || !file.Commit()) {
-        fileError_ = file.Error();
         return false;
     }
     return true;
@@ -406,8 +458,22 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
     root->Tag = h.Tag;
 
     ImageReader r(data + dataStart, size - dataStart);
-    std::vector<TFBEntry*> levels{root.get()};
+    // The data checksum follows the reading a stretch at a time, while the
+    // bytes are still in the cache.
+    constexpr std::size_t CrcStretch = 64 * 1024;
+    std::uint32_t crc = 0xFFFFFFFFU;
+    std::size_t crcDone = 0;
+    struct Level {
+        TFBEntry* Parent;
+        FBTreeAccess::Slots Slots;
+    };
+    std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
+    FBTreeAccess::Maker maker;
     while (!levels.empty()) {
+        if (r.Pos() - crcDone >= CrcStretch) {
+            CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
+            crcDone = r.Pos();
+        }
         std::uint8_t type = 0;
         if (!r.Byte(type)) {
             return false;
@@ -419,24 +485,26 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
         if (type > 5) {
             return false;
         }
-        TFBEntry* e = FBTreeAccess::AppendChild(levels.back(), static_cast<TFBEntryType>(type));
         std::int32_t n = 0;
         if (!r.I32(n)) {
             return false;
         }
+        std::string_view name; // a negative length is an empty name
         if (n > 0) {
-            const std::uint8_t* name = r.Take(static_cast<std::size_t>(n));
-            if (name == nullptr) {
+            const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(n));
+            if (bytes == nullptr) {
                 return false;
             }
-            e->Name.assign(reinterpret_cast<const char*>(name), static_cast<std::size_t>(n));
+            name = {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)};
         }
+        TFBEntry* e = maker.Make(static_cast<TFBEntryType>(type), name);
+        FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
         if (!r.I32(e->Tag)) {
             return false;
         }
         switch (static_cast<TFBEntryType>(type)) {
         case TFBEntryType::node:
-            levels.push_back(e);
+            levels.push_back({e, FBTreeAccess::SlotsOf(e)});
             break;
         case TFBEntryType::int32:
             if (!r.I32(static_cast<TFBInteger*>(e)->Value)) {
@@ -493,8 +561,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
 
     // The data checksum runs over the records and level ends read, and the
     // file end marker, which is not read: a file without it still loads.
-    std::uint32_t crc = 0xFFFFFFFFU;
-    CRC32(data + dataStart, r.Pos(), crc);
+    CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
     const std::uint8_t fileEnd = 0;
     CRC32(&fileEnd, 1, crc);
     if (h.Version == 2 && crc != c.DataCrc) {
@@ -511,7 +578,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
 bool TFreeBase::LoadData() {
     root_.reset();
     currentFileSize_ = 0;
-    std::vector<std::uint8_t> file;
+    safefile::ReadBuffer file; // not cleared before the read fills it
     fileError_ = 0;
     if (!fbfile::ReadAll(boundPath_, file)) {
         fileError_ = errno;

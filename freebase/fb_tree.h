@@ -3,6 +3,9 @@
 
 #include "freebase/freebase.h"
 
+#include <cstddef>
+#include <string_view>
+
 struct FBTreeAccess {
     struct Slots {
         TFBEntry** First = nullptr; // Children
@@ -15,4 +18,38 @@ struct FBTreeAccess {
     static TFBEntry* AppendChild(TFBEntry* parent, TFBEntryType type);
     // Destroys every child without recursion, whatever the depth.
     static void DestroyChildren(TFBEntry* parent);
+
+    // A new detached entry of type node..floating with its name; null for
+    // any other type.
+    static TFBEntry* Make(TFBEntryType type, std::string_view name);
+    // Links a new entry after the last child of a parent whose slots are known.
+    static void Link(TFBEntry* parent, Slots s, TFBEntry* child) {
+        child->Parent = parent;
+        if (*s.Last == nullptr) {
+            *s.First = child;
+            child->Prev = parent;
+        } else {
+            (*s.Last)->Next = child;
+            child->Prev = *s.Last;
+        }
+        *s.Last = child;
+    }
+
+    // Makes the entries of a file being read without taking the pool's lock
+    // for each: it holds the free blocks of each size while it lives and
+    // gives back what it did not use.
+    class Maker {
+    public:
+        Maker() = default;
+        Maker(const Maker&) = delete;
+        Maker& operator=(const Maker&) = delete;
+        ~Maker();
+        // As FBTreeAccess::Make.
+        TFBEntry* Make(TFBEntryType type, std::string_view name);
+
+    private:
+        void* Take(std::size_t size);
+        void* head_[8] = {}; // per block size
+        void* tail_[8] = {};
+    };
 };

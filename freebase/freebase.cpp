@@ -38,16 +38,103 @@ namespace {
 // allocation, so that use after free is still caught.
 class EntryPool {
 public:
+    static constexpr std::size_t Step = 16; // keeps every block 16-byte aligned
+    static constexpr std::size_t Classes = 8;
+    static constexpr std::size_t ClassOf(std::size_t size) { return (size + Step - 1) / Step - 1; }
+    static constexpr bool Pooled(std::size_t size) {
+        return VRX_ENTRY_POOL && ClassOf(size) < Classes;
+    }
+    struct Block {
+        Block* Next;
+    };
+    struct Chain {
+        Block* Head = nullptr;
+        Block* Tail = nullptr;
+    };
+
     void* Take(std::size_t size) {
-        const std::size_t c = (size + Step - 1) / Step - 1;
-        if (!VRX_ENTRY_POOL || c >= Classes) {
+        if (!Pooled(size)) {
             return ::operator new(size);
         }
+        const std::size_t c = ClassOf(size);
         const Lock lock(busy_);
-        if (Block* b = free_[c]) {
-            free_[c] = b->Next;
+        if (Block* b = free_[c].Head) {
+            free_[c].Head = b->Next;
+            if (b->Next == nullptr) {
+                free_[c].Tail = nullptr;
+            }
             return b;
         }
+        return Carve(c);
+    }
+    void Give(void* p, std::size_t size) noexcept {
+        if (!Pooled(size)) {
+            ::operator delete(p);
+            return;
+        }
+        const std::size_t c = ClassOf(size);
+        const Lock lock(busy_);
+        Block* b = new (p) Block{free_[c].Head};
+        if (free_[c].Head == nullptr) {
+            free_[c].Tail = b;
+        }
+        free_[c].Head = b;
+    }
+
+    // For a run of entries of one size under one lock: every free block of
+    // that size, or else `fresh` new ones. The chain is used from its head,
+    // each block's link read as the block is taken, as Take does.
+    Chain TakeChain(std::size_t c, std::size_t fresh) {
+        const Lock lock(busy_);
+        if (free_[c].Head) {
+            const Chain all = free_[c];
+            free_[c] = {};
+            return all;
+        }
+        Chain chain;
+        Block* last = nullptr;
+        for (std::size_t i = 0; i < fresh; ++i) {
+            Block* b;
+            try {
+                b = new (Carve(c)) Block{nullptr};
+            } catch (const std::bad_alloc&) {
+                if (last) {
+                    break;
+                }
+                throw;
+            }
+            (last ? last->Next : chain.Head) = b;
+            last = b;
+        }
+        chain.Tail = last;
+        return chain;
+    }
+    // What is left of a chain goes back in front of the list.
+    void GiveChain(std::size_t c, Chain chain) noexcept {
+        if (chain.Head == nullptr) {
+            return;
+        }
+        const Lock lock(busy_);
+        chain.Tail->Next = free_[c].Head;
+        if (free_[c].Head == nullptr) {
+            free_[c].Tail = chain.Tail;
+        }
+        free_[c].Head = chain.Head;
+    }
+
+private:
+    static constexpr std::size_t SlabBytes = 64 * 1024;
+    struct Lock {
+        explicit Lock(std::atomic_flag& f) : flag(f) {
+            while (flag.test_and_set(std::memory_order_acquire)) {
+            }
+        }
+        ~Lock() { flag.clear(std::memory_order_release); }
+        std::atomic_flag& flag;
+    };
+
+    // A new block from the current slab; the lock is held.
+    void* Carve(std::size_t c) {
         const std::size_t bytes = (c + 1) * Step;
         if (left_ < bytes) {
             // Not value-initialised: every block is constructed before use.
@@ -60,34 +147,9 @@ public:
         left_ -= bytes;
         return p;
     }
-    void Give(void* p, std::size_t size) noexcept {
-        const std::size_t c = (size + Step - 1) / Step - 1;
-        if (!VRX_ENTRY_POOL || c >= Classes) {
-            ::operator delete(p);
-            return;
-        }
-        const Lock lock(busy_);
-        free_[c] = new (p) Block{free_[c]};
-    }
-
-private:
-    static constexpr std::size_t Step = 16; // keeps every block 16-byte aligned
-    static constexpr std::size_t Classes = 8;
-    static constexpr std::size_t SlabBytes = 64 * 1024;
-    struct Block {
-        Block* Next;
-    };
-    struct Lock {
-        explicit Lock(std::atomic_flag& f) : flag(f) {
-            while (flag.test_and_set(std::memory_order_acquire)) {
-            }
-        }
-        ~Lock() { flag.clear(std::memory_order_release); }
-        std::atomic_flag& flag;
-    };
 
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
-    Block* free_[Classes] = {};
+    Chain free_[Classes];
     std::vector<std::unique_ptr<std::byte[]>> slabs_;
     std::byte* cursor_ = nullptr;
     std::size_t left_ = 0;
@@ -173,40 +235,76 @@ void FBTreeAccess::DestroyChildren(TFBEntry* parent) {
     }
 }
 
+TFBEntry* FBTreeAccess::Make(TFBEntryType type, std::string_view name) {
+    switch (type) {
+    case TFBEntryType::node:
+        return new TFBNode(name);
+    case TFBEntryType::int32:
+        return new TFBInteger(name);
+    case TFBEntryType::str32:
+        return new TFBString(name);
+    case TFBEntryType::bin32:
+        return new TFBBinary(name);
+    case TFBEntryType::floating:
+        return new TFBFloat(name);
+    default:
+        return nullptr; // root, any and unknown values cannot be children
+    }
+}
+
+FBTreeAccess::Maker::~Maker() {
+    for (std::size_t c = 0; c < EntryPool::Classes; ++c) {
+        Pool().GiveChain(c, {static_cast<EntryPool::Block*>(head_[c]),
+                             static_cast<EntryPool::Block*>(tail_[c])});
+    }
+}
+
+void* FBTreeAccess::Maker::Take(std::size_t size) {
+    static_assert(sizeof(head_) / sizeof(head_[0]) == EntryPool::Classes);
+    if (!EntryPool::Pooled(size)) {
+        return ::operator new(size);
+    }
+    const std::size_t c = EntryPool::ClassOf(size);
+    if (head_[c] == nullptr) {
+        const EntryPool::Chain chain = Pool().TakeChain(c, 64);
+        head_[c] = chain.Head;
+        tail_[c] = chain.Tail;
+    }
+    auto* b = static_cast<EntryPool::Block*>(head_[c]);
+    head_[c] = b->Next;
+    if (b->Next == nullptr) {
+        tail_[c] = nullptr;
+    }
+    return b;
+}
+
+// Placement into a pool block: deleting the entry gives the block back.
+TFBEntry* FBTreeAccess::Maker::Make(TFBEntryType type, std::string_view name) {
+    switch (type) {
+    case TFBEntryType::node:
+        return ::new (Take(sizeof(TFBNode))) TFBNode(name);
+    case TFBEntryType::int32:
+        return ::new (Take(sizeof(TFBInteger))) TFBInteger(name);
+    case TFBEntryType::str32:
+        return ::new (Take(sizeof(TFBString))) TFBString(name);
+    case TFBEntryType::bin32:
+        return ::new (Take(sizeof(TFBBinary))) TFBBinary(name);
+    case TFBEntryType::floating:
+        return ::new (Take(sizeof(TFBFloat))) TFBFloat(name);
+    default:
+        return nullptr;
+    }
+}
+
 TFBEntry* FBTreeAccess::AppendChild(TFBEntry* parent, TFBEntryType type) {
     Slots s = SlotsOf(parent);
     if (s.First == nullptr) {
         return nullptr;
     }
-    TFBEntry* child = nullptr;
-    switch (type) {
-    case TFBEntryType::node:
-        child = new TFBNode;
-        break;
-    case TFBEntryType::int32:
-        child = new TFBInteger;
-        break;
-    case TFBEntryType::str32:
-        child = new TFBString;
-        break;
-    case TFBEntryType::bin32:
-        child = new TFBBinary;
-        break;
-    case TFBEntryType::floating:
-        child = new TFBFloat;
-        break;
-    default:
-        return nullptr; // root, any and unknown values cannot be children
+    TFBEntry* child = Make(type, {});
+    if (child) {
+        Link(parent, s, child);
     }
-    child->Parent = parent;
-    if (*s.Last == nullptr) {
-        *s.First = child;
-        child->Prev = parent;
-    } else {
-        (*s.Last)->Next = child;
-        child->Prev = *s.Last;
-    }
-    *s.Last = child;
     return child;
 }
 

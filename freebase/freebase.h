@@ -87,6 +87,8 @@ public:
 
 protected:
     explicit TFBEntry(TFBEntryType type) : EntryType(type) {}
+    // The reader's way: the name is made once instead of assigned after.
+    TFBEntry(TFBEntryType type, std::string_view name) : EntryType(type), Name(name) {}
 
 private:
     friend struct FBTreeAccess;
@@ -118,6 +120,7 @@ public:
 
 private:
     friend struct FBTreeAccess;
+    explicit TFBNode(std::string_view name) : TFBEntry(TFBEntryType::node, name) {}
     TFBEntry* LastChild = nullptr;
 };
 
@@ -125,12 +128,20 @@ class TFBInteger final : public TFBEntry {
 public:
     TFBInteger() : TFBEntry(TFBEntryType::int32) {}
     std::int32_t Value = 0;
+
+private:
+    friend struct FBTreeAccess;
+    explicit TFBInteger(std::string_view name) : TFBEntry(TFBEntryType::int32, name) {}
 };
 
 class TFBString final : public TFBEntry {
 public:
     TFBString() : TFBEntry(TFBEntryType::str32) {}
     std::string Value;
+
+private:
+    friend struct FBTreeAccess;
+    explicit TFBString(std::string_view name) : TFBEntry(TFBEntryType::str32, name) {}
 };
 
 // Owns Data (allocated with new std::uint8_t[]) and releases it with delete[].
@@ -143,12 +154,20 @@ public:
 
     std::uint8_t* Data = nullptr;
     std::int32_t Size = 0; // may be negative in a loaded file; then Data is null
+
+private:
+    friend struct FBTreeAccess;
+    explicit TFBBinary(std::string_view name) : TFBEntry(TFBEntryType::bin32, name) {}
 };
 
 class TFBFloat final : public TFBEntry {
 public:
     TFBFloat() : TFBEntry(TFBEntryType::floating) {}
     Extended80 Value;
+
+private:
+    friend struct FBTreeAccess;
+    explicit TFBFloat(std::string_view name) : TFBEntry(TFBEntryType::floating, name) {}
 };
 
 // State of a FindFirst/FindNext walk; valid while its current entry exists.
@@ -282,7 +301,8 @@ private:
     void Deactivate();
     void RaiseError();
     void DiscardTree();
-    bool BuildImage(std::string& out);
+    struct SaveImage;
+    bool BuildImage(SaveImage& out);
     bool ParseImage(const std::uint8_t* data, std::size_t size);
 
     bool active_ = false;

@@ -6,12 +6,14 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -110,6 +112,32 @@ TEST(Checksum, RegisterFormOfTheStandardCrc) {
     TFreeBase::CRC32("56789", 5, b);
     EXPECT_EQ(a, b);
     EXPECT_EQ(~a, 0xCBF43926u); // the well-known check value
+}
+
+// Long runs take the folding path: it must agree with zlib's tables for
+// every length, start address and register, and when split anywhere.
+TEST(Checksum, LongRunsAgreeWithZlib) {
+    std::mt19937 rng(7);
+    Bytes data(70000);
+    for (auto& b : data) {
+        b = static_cast<std::uint8_t>(rng());
+    }
+    const std::size_t lengths[] = {255, 256, 257, 319, 320, 333, 1024, 4095, 65536, 69990};
+    for (const std::size_t len : lengths) {
+        for (const std::size_t offset : {0, 1, 7}) {
+            const std::uint32_t start = static_cast<std::uint32_t>(rng());
+            std::uint32_t ours = start;
+            TFreeBase::CRC32(data.data() + offset, len, ours);
+            const auto zlib = ~static_cast<std::uint32_t>(
+                crc32(~start & 0xFFFFFFFFUL, data.data() + offset, static_cast<uInt>(len)));
+            EXPECT_EQ(ours, zlib) << len << " bytes from " << offset;
+            const std::size_t split = rng() % len;
+            std::uint32_t pieces = start;
+            TFreeBase::CRC32(data.data() + offset, split, pieces);
+            TFreeBase::CRC32(data.data() + offset + split, len - split, pieces);
+            EXPECT_EQ(pieces, zlib) << len << " bytes split at " << split;
+        }
+    }
 }
 
 TEST_F(FormatTest, WorkedExampleVersion1) {
@@ -525,6 +553,107 @@ TEST_F(FormatTest, DeepNestingLoadsSavesAndGoesWithoutRecursion) {
     EXPECT_EQ(e->EntryType, TFBEntryType::int32);
     db.Abort(); // destroys the chain
     EXPECT_EQ(db.Root(), nullptr);
+}
+
+// Reading and writing checksum a large file a stretch at a time, and a save
+// larger than the last one grows its buffer: the stored sums still equal
+// zlib's over the whole ranges, and damage far from the start is refused.
+TEST_F(FormatTest, LargeFilesKeepEveryChecksum) {
+    std::mt19937 rng(11);
+    const Bytes first =
+        Make(TSaveAsVersion::Version2, [&](TFreeBase& db) { FillRandom(db.Root(), rng, 20000); });
+    TFreeBase db;
+    ASSERT_EQ(Load(first, db), 0);
+    db.Abort();
+    db.SetOpenFlag(TFBOpenFlag::ReadWrite);
+    ASSERT_TRUE(db.Open());
+    FillRandom(db.Root(), rng, 40000);
+    const std::int64_t expected = db.ExpectedFileSize();
+    db.Close();
+    ASSERT_EQ(db.LastError(), 0);
+    const Bytes grown = ReadBytes(dir / "in.fdb");
+    for (const Bytes* b : {&first, &grown}) {
+        const std::uint32_t indexAt = U32At(*b, 76);
+        ASSERT_GT(indexAt, 300000u);
+        EXPECT_EQ(U32At(*b, 64), StoredCrc(*b, 0, 64));
+        EXPECT_EQ(U32At(*b, 68), StoredCrc(*b, 80, indexAt));
+        EXPECT_EQ(U32At(*b, 72), StoredCrc(*b, indexAt, b->size()));
+        CheckIndex(*b);
+        // The tag of the last record: any value is well-formed.
+        std::uint32_t last = 0;
+        for (std::uint32_t r = indexAt + 4; r < b->size(); r += 5) {
+            if ((*b)[r + 4] != 0) {
+                last = U32At(*b, r);
+            }
+        }
+        ASSERT_GT(last, indexAt - 1000);
+        Bytes damaged = *b;
+        damaged[last + 5 + U32At(*b, last + 1)] ^= 0x01;
+        EXPECT_EQ(LoadError(damaged), fbeDataCrc);
+    }
+    EXPECT_EQ(static_cast<std::int64_t>(grown.size()), expected);
+    EXPECT_EQ(LoadError(grown), 0);
+}
+
+// Every name, tag and value of a tree folded into one number.
+std::uint64_t Fingerprint(const TFBEntry* root) {
+    std::uint64_t sum = 0;
+    auto mix = [&sum](const void* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            sum = (sum ^ static_cast<const std::uint8_t*>(p)[i]) * 1099511628211u;
+        }
+    };
+    std::vector<const TFBEntry*> pending{root};
+    while (!pending.empty()) {
+        const TFBEntry* e = pending.back();
+        pending.pop_back();
+        for (const TFBEntry* c = e->FirstChild(); c; c = c->Next) {
+            mix(c->Name.data(), c->Name.size());
+            mix(&c->Tag, sizeof c->Tag);
+            if (c->EntryType == TFBEntryType::node) {
+                pending.push_back(c);
+            } else if (c->EntryType == TFBEntryType::str32) {
+                const std::string& v = static_cast<const TFBString*>(c)->Value;
+                mix(v.data(), v.size());
+            } else if (c->EntryType == TFBEntryType::int32) {
+                mix(&static_cast<const TFBInteger*>(c)->Value, 4);
+            }
+        }
+    }
+    return sum;
+}
+
+// Readers on several threads hold blocks of the shared entry pool while
+// others give theirs back: no two live entries may share memory.
+TEST_F(FormatTest, ParallelLoadsKeepTheirEntriesApart) {
+    std::mt19937 rng(5);
+    const Bytes b =
+        Make(TSaveAsVersion::Version2, [&](TFreeBase& db) { FillRandom(db.Root(), rng, 3000); });
+    const std::vector<std::uint8_t> image(b.begin(), b.end());
+    TFreeBase reference;
+    ASSERT_TRUE(reference.OpenImage(image));
+    const std::uint64_t expected = Fingerprint(reference.Root());
+    std::atomic<int> wrong{0};
+    auto reader = [&] {
+        for (int round = 0; round < 20; ++round) {
+            TFreeBase a, c;
+            a.OpenImage(image);
+            c.OpenImage(image); // while a's entries are live
+            if (!a.Active() || !c.Active() || Fingerprint(a.Root()) != expected ||
+                Fingerprint(c.Root()) != expected) {
+                ++wrong;
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back(reader);
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(Fingerprint(reference.Root()), expected);
 }
 
 // With VRX_WRITE_SEEDS=<folder>, the example files go there for the fuzzer.
