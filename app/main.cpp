@@ -5,6 +5,7 @@
 #include "device/library_search.h"
 #include "fileio/safe_file.h"
 #include "platform/first_paint_probe.h"
+#include "platform/font_configuration.h"
 #include "platform/window_text.h"
 #include "text/language_choice.h"
 
@@ -85,6 +86,8 @@ public:
 int Run(int argc, char** argv) {
     // Before anything can load the tester's library.
     KeepCurrentFolderOutOfLibrarySearch();
+    // Beside the steps up to the main window, which needs it first.
+    FontConfigurationRead fonts;
     // 1. The file test comes first; the module needs the application.
     const LanguageChoice language = ChooseLanguage(QDir::currentPath().toStdString());
     CurrentDateFormats() = language.Formats;
@@ -105,6 +108,7 @@ int Run(int argc, char** argv) {
         QGuiApplication::setDesktopFileName(QStringLiteral("vrx310"));
         QApplication::setWindowIcon(ProgramIcon());
 
+        fonts.Wait();
         // 4.-6. The dialogs are made once the main window has been painted:
         // none of them is part of the first view. A report named on the
         // command line opens after them, as if Open File had been the
