@@ -4,21 +4,20 @@
 #include "app/main/start_up.h"
 #include "device/library_search.h"
 #include "fileio/safe_file.h"
+#include "platform/first_paint_probe.h"
+#include "platform/font_configuration.h"
 #include "platform/window_text.h"
 #include "text/language_choice.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QMessageBox>
-#include <QTimer>
 #include <QToolTip>
 #include <QTranslator>
 
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -42,36 +41,6 @@ protected:
         }
         return false;
     }
-};
-
-// For the start-up benchmark only: with VRX310_STARTUP_PROBE set, the first
-// paint of the main window prints "startup-probe: shown" on stdout and ends
-// the event loop. Watched on the application: on X11 the window itself may
-// never be painted, only its children (the scroll area's viewport covers it).
-class StartupProbe : public QObject {
-public:
-    explicit StartupProbe(QWidget* window) : QObject(window), window_(window) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !done_ && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == window_) {
-            done_ = true;
-            QCoreApplication::instance()->removeEventFilter(this);
-            QTimer::singleShot(0, [] {
-                std::printf("startup-probe: shown\n");
-                std::fflush(stdout);
-                QCoreApplication::exit(0);
-            });
-        }
-        return false;
-    }
-
-private:
-    QWidget* window_;
-    bool done_ = false;
 };
 
 // The language module: a Qt translation installed beside the program under
@@ -117,6 +86,8 @@ public:
 int Run(int argc, char** argv) {
     // Before anything can load the tester's library.
     KeepCurrentFolderOutOfLibrarySearch();
+    // Beside the steps up to the main window, which needs it first.
+    FontConfigurationRead fonts;
     // 1. The file test comes first; the module needs the application.
     const LanguageChoice language = ChooseLanguage(QDir::currentPath().toStdString());
     CurrentDateFormats() = language.Formats;
@@ -137,18 +108,16 @@ int Run(int argc, char** argv) {
         QGuiApplication::setDesktopFileName(QStringLiteral("vrx310"));
         QApplication::setWindowIcon(ProgramIcon());
 
-        // 4.-5.
-        CreateWindows();
-        // 6.
-        FormMain->FinishStartup();
+        fonts.Wait();
+        // 4.-6. The dialogs are made once the main window has been painted:
+        // none of them is part of the first view. A report named on the
+        // command line opens after them, as if Open File had been the
+        // user's first choice.
+        FirstPaintProbe* probe = StartWindows(
+            [arguments = ArgumentsToCore(argc, argv)] { FormMain->OpenReportArgument(arguments); });
+        // For the start-up benchmark only.
         if (qEnvironmentVariableIsSet("VRX310_STARTUP_PROBE"))
-            new StartupProbe(FormMain);
-        FormMain->show();
-        // A report named on the command line opens once start-up is over,
-        // as if Open File had been the user's first choice.
-        QTimer::singleShot(0, FormMain, [arguments = ArgumentsToCore(argc, argv)] {
-            FormMain->OpenReportArgument(arguments);
-        });
+            probe->ReportAndQuitWhenPainted();
         // 7.
         app.exec();
         DestroyWindows();

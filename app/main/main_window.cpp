@@ -529,6 +529,15 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FinishStartup() {
+    ConnectDialogs();
+    if (!testerLink_->Open()) {
+        testerLink_->Close();
+        SetTesterActionsEnabled(false);
+    }
+    LoadCompanyLogo(companyDetails_.VerzFirmenlogo);
+}
+
+void TFormMain::ConnectDialogs() {
     if (FormCompany)
         FormCompany->SetSettings(settings_.get());
     if (FormNames)
@@ -542,12 +551,6 @@ void TFormMain::FinishStartup() {
         FormAbout->SetVersionStrings(versionStrings_.get());
     if (FormMsg)
         FormMsg->SetPlacementAnchor(this);
-
-    if (!testerLink_->Open()) {
-        testerLink_->Close();
-        SetTesterActionsEnabled(false);
-    }
-    LoadCompanyLogo(companyDetails_.VerzFirmenlogo);
 }
 
 void TFormMain::DetectTester() {

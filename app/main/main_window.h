@@ -72,6 +72,9 @@ public:
     // Runs once all six windows exist: hands the shared objects to the
     // dialogs, looks for the tester and loads the company logo.
     void FinishStartup();
+    // The dialogs' part of it alone, for dialogs made after the main window
+    // was shown (FinishStartup skips those that do not exist yet).
+    void ConnectDialogs();
 
     // Entry of the main message table (ListBox1); "" outside it. The first
     // backslash-n becomes a carriage return.

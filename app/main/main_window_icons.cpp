@@ -4,11 +4,19 @@
 
 #include "platform/window_style.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+#include <QVariant>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -92,11 +100,90 @@ QIcon ImageListIcon(int index) {
     return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
 }
 
+namespace {
+
+// Picture files of one image at fixed sizes, each decoded only when a size
+// near it is first asked for: a window's icon at start-up may be wanted at
+// one size or none, and decoding every file up front cost more than the
+// rest of the main window's set-up.
+class SizedFilesEngine : public QIconEngine {
+public:
+    explicit SizedFilesEngine(QMap<int, QString> files) : files_(std::move(files)) {}
+
+    QIconEngine* clone() const override { return new SizedFilesEngine(*this); }
+    QString key() const override { return QStringLiteral("VrxSizedFiles"); }
+    bool isNull() override { return files_.isEmpty(); }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int side : files_.keys())
+            sizes << QSize(side, side);
+        return sizes;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min({Pick(size), size.width(), size.height()});
+        return QSize(side, side);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        if (files_.isEmpty() || size.isEmpty())
+            return QPixmap();
+        const int side = Pick(size);
+        auto it = decoded_.find(side);
+        if (it == decoded_.end())
+            it = decoded_.insert(side, QPixmap(files_.value(side)));
+        QPixmap pm = *it;
+        if (pm.width() > size.width() || pm.height() > size.height())
+            pm = pm.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (mode != QIcon::Normal && QApplication::instance()) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pm = QApplication::style()->generatedIconPixmap(mode, pm, &option);
+        }
+        return pm;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const QPixmap pm = pixmap(rect.size(), mode, state);
+        const QSize shown = pm.size();
+        painter->drawPixmap(rect.x() + (rect.width() - shown.width()) / 2,
+                            rect.y() + (rect.height() - shown.height()) / 2, pm);
+    }
+
+private:
+    // The smallest file that fills the size, else the largest.
+    int Pick(const QSize& size) const {
+        const int wanted = std::max(size.width(), size.height());
+        for (auto it = files_.cbegin(); it != files_.cend(); ++it)
+            if (it.key() >= wanted)
+                return it.key();
+        return files_.lastKey();
+    }
+
+    QMap<int, QString> files_;
+    QMap<int, QPixmap> decoded_;
+};
+
+} // namespace
+
 QIcon ProgramIcon() {
     InitWindowResources();
-    QIcon icon;
+    // One icon for the application and all its windows.
+    QCoreApplication* app = QCoreApplication::instance();
+    const char* cacheName = "vrxProgramIcon";
+    if (app) {
+        const QVariant cached = app->property(cacheName);
+        if (cached.canConvert<QIcon>())
+            return cached.value<QIcon>();
+    }
+    QMap<int, QString> files;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/app/vrx310-%1.png").arg(size), QSize(size, size));
+        files.insert(size, QStringLiteral(":/app/vrx310-%1.png").arg(size));
+    const QIcon icon(new SizedFilesEngine(std::move(files)));
+    if (app)
+        app->setProperty(cacheName, QVariant::fromValue(icon));
     return icon;
 }
 

@@ -7,9 +7,23 @@
 #include "dialogs/form_company.h"
 #include "dialogs/form_msg.h"
 #include "dialogs/form_names.h"
+#include "platform/first_paint_probe.h"
+
+#include <QTimer>
+
+#include <memory>
+#include <utility>
 
 void CreateWindows() {
+    CreateMainWindow();
+    CreateDialogs();
+}
+
+void CreateMainWindow() {
     FormMain = new TFormMain();
+}
+
+void CreateDialogs() {
     FormAbout = new TFormAbout(FormMain);
     FormCompany = new TFormCompany(FormMain);
     FormMsg = new TFormMsg(FormMain);
@@ -17,6 +31,27 @@ void CreateWindows() {
     FormChangeSens = new TFormChangeSens(FormMain);
     // No control uses this cursor.
     ScreenCursors().insert(CursorKaldorian, KaldorianCursor());
+}
+
+FirstPaintProbe* StartWindows(std::function<void()> then) {
+    CreateMainWindow();
+    FormMain->FinishStartup();
+    auto* probe = new FirstPaintProbe(FormMain, FormMain);
+    // Shared by both triggers below: whichever comes first does it.
+    auto done = std::make_shared<bool>(false);
+    auto rest = [then = std::move(then), done] {
+        if (*done)
+            return;
+        *done = true;
+        CreateDialogs();
+        FormMain->ConnectDialogs();
+        if (then)
+            then();
+    };
+    QObject::connect(probe, &FirstPaintProbe::Painted, FormMain, rest);
+    QTimer::singleShot(1000, FormMain, rest);
+    FormMain->show();
+    return probe;
 }
 
 void DestroyWindows() {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 
 DialogAnswerer::DialogAnswerer() {
     timer_.setInterval(20);
@@ -115,9 +116,9 @@ void MainWindowFixture::ClearRequests() {
 }
 
 void MainWindowFixture::Start() {
-    CreateWindows();
-    FormMain->FinishStartup();
-    FormMain->show();
+    auto ready = std::make_shared<bool>(false);
+    StartWindows([ready] { *ready = true; });
+    QTRY_VERIFY(*ready);
     QVERIFY(QTest::qWaitForWindowExposed(FormMain));
 }
 

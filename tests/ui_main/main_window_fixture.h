@@ -64,7 +64,8 @@ public:
     QStringList Requests() const;
     void ClearRequests();
 
-    // Start-up as the program does it: the six windows, FinishStartup, show.
+    // Start-up as the program does it: the main window shown, the dialogs
+    // after its first paint.
     void Start();
     void Stop();
 

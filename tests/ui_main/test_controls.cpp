@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QSignalSpy>
 #include <QSpontaneKeyEvent>
 #include <QStyle>
@@ -319,6 +320,16 @@ void TestControls::windowShowsTheProgramIcon() {
     QVERIFY(!shown.isNull());
     QVERIFY(shown != ImageListIcon(0).pixmap(32, 32).toImage());
     QCOMPARE(shown, ProgramIcon().pixmap(32, 32).toImage());
+    // Every size the window system may ask for from its own picture file,
+    // others shrunk from a larger one, never enlarged.
+    const QIcon icon = ProgramIcon();
+    QCOMPARE(icon.availableSizes().size(), 7);
+    for (int side : {16, 24, 32, 48, 64, 128, 256})
+        QCOMPARE(icon.pixmap(side, side).toImage(),
+                 QPixmap(QStringLiteral(":/app/vrx310-%1.png").arg(side)).toImage());
+    QCOMPARE(icon.pixmap(40, 40).size(), QSize(40, 40));
+    QCOMPARE(icon.pixmap(512, 512).size(), QSize(256, 256));
+    QVERIFY(icon.pixmap(32, 32, QIcon::Disabled).toImage() != shown);
 }
 
 QTEST_MAIN(TestControls)

@@ -2,6 +2,7 @@
 #include "tests/ui_main/main_window_fixture.h"
 
 #include "app/main/main_window_icons.h"
+#include "app/main/start_up.h"
 #include "chart/bar_chart.h"
 #include "device/tester_link.h"
 #include "dialogs/form_about.h"
@@ -9,6 +10,7 @@
 #include "dialogs/form_company.h"
 #include "dialogs/form_msg.h"
 #include "dialogs/form_names.h"
+#include "platform/first_paint_probe.h"
 #include "settings/settings_file.h"
 
 #include <QAction>
@@ -16,15 +18,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTranslator>
 
+#include <memory>
+
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void withoutSettingsEverythingHasItsDefault();
+    void dialogsComeAfterAnUnchangedFirstPaint();
+    void firstPaintIsToldOnceForItsOwnWindow();
     void storedSettingsAreApplied();
     void operatorListEndsAtTheFirstGap();
     void actionsFollowTheTester();
@@ -69,6 +76,56 @@ void TestStartup::withoutSettingsEverythingHasItsDefault() {
     QVERIFY(!FormMain->Report().Unsaved);
     // Nothing was written: the settings file comes with the first close.
     QVERIFY(!fx.SettingsExist());
+}
+
+void TestStartup::dialogsComeAfterAnUnchangedFirstPaint() {
+    MainWindowFixture fx;
+    auto ready = std::make_shared<bool>(false);
+    FirstPaintProbe* probe = StartWindows([ready] { *ready = true; });
+    QSignalSpy painted(probe, &FirstPaintProbe::Painted);
+    // Shown and complete before any dialog exists: the logo without the
+    // company dialog, the tester's actions already decided.
+    QVERIFY(FormMain->isVisible());
+    QVERIFY(!FormAbout && !FormCompany && !FormMsg && !FormNames && !FormChangeSens);
+    QVERIFY(!FormMain->Image3->pixmap().isNull());
+    QTRY_VERIFY(*ready);
+    QCOMPARE(painted.count(), 1);
+    QVERIFY(FormAbout && FormCompany && FormMsg && FormNames && FormChangeSens);
+    QVERIFY(ScreenCursors().contains(CursorKaldorian));
+    QCOMPARE(FormMain->LogoPicture(), FormCompany->DefaultPicture());
+    const QImage late = FormMain->grab().toImage();
+    // The same pixels as with every window made before the first show.
+    fx.Stop();
+    CreateWindows();
+    FormMain->FinishStartup();
+    FormMain->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FormMain));
+    QCOMPARE(FormMain->grab().toImage(), late);
+}
+
+void TestStartup::firstPaintIsToldOnceForItsOwnWindow() {
+    QWidget other;
+    other.resize(120, 80);
+    QWidget window;
+    window.resize(120, 80);
+    // A child covering the window, as the scroll area's viewport does.
+    auto* child = new QWidget(&window);
+    child->setGeometry(0, 0, 120, 80);
+    child->setAutoFillBackground(true);
+    FirstPaintProbe probe(&window);
+    QSignalSpy painted(&probe, &FirstPaintProbe::Painted);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    other.repaint();
+    QTest::qWait(50);
+    QVERIFY(!probe.Seen());
+    QCOMPARE(painted.count(), 0);
+    window.show();
+    QTRY_COMPARE(painted.count(), 1);
+    window.repaint();
+    child->repaint();
+    QTest::qWait(50);
+    QCOMPARE(painted.count(), 1);
 }
 
 void TestStartup::storedSettingsAreApplied() {
