@@ -5,7 +5,6 @@
 #include "platform/window_style.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QIconEngine>
 #include <QPainter>
@@ -22,8 +21,8 @@ namespace {
 
 const QColor Kaldorian = WindowStyle::BrandRed();
 
-// The action pictures are SVG files in the window's resources: sharp at every
-// size and on scaled screens (PNG renderings of them where SVG is missing).
+// The action pictures: SVG files, rendered at build time to PNG files at the
+// sizes of a menu, a tool button and their scaled-screen doubles.
 const char* ImageFile(int index) {
     switch (index) {
     case 0:
@@ -75,29 +74,6 @@ const char* ThemeName(int index) {
 // The window library is static: its resources are registered by hand.
 static void InitWindowResources() {
     Q_INIT_RESOURCE(vrx_mainwindow);
-}
-
-// A build without SVG support carries each picture as PNG files rendered
-// from the same SVG at fixed sizes.
-static QIcon ActionPicture(const char* file) {
-    if (file == nullptr)
-        return QIcon();
-    const QString name = QLatin1String(file);
-    if (!QFile::exists(QStringLiteral(":/app/actions/%1-16.png").arg(name)))
-        return QIcon(QStringLiteral(":/app/actions/%1.svg").arg(name));
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/app/actions/%1-%2.png").arg(name).arg(size),
-                     QSize(size, size));
-    return icon;
-}
-
-QIcon ImageListIcon(int index) {
-    InitWindowResources();
-    const QIcon own = ActionPicture(ImageFile(index));
-    // The desktop's theme where it has a fitting picture; ours elsewhere.
-    const char* theme = ThemeName(index);
-    return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
 }
 
 namespace {
@@ -167,6 +143,28 @@ private:
 };
 
 } // namespace
+
+// Each picture is carried as PNG files rendered from its SVG at fixed sizes:
+// decoding a few small files before the first paint costs far less than
+// loading the SVG engine and parsing every picture, and each file is only
+// decoded when its size is first drawn (the menus: after the first paint).
+static QIcon ActionPicture(const char* file) {
+    if (file == nullptr)
+        return QIcon();
+    const QString name = QLatin1String(file);
+    QMap<int, QString> files;
+    for (int size : {16, 24, 32, 48, 64})
+        files.insert(size, QStringLiteral(":/app/actions/%1-%2.png").arg(name).arg(size));
+    return QIcon(new SizedFilesEngine(std::move(files)));
+}
+
+QIcon ImageListIcon(int index) {
+    InitWindowResources();
+    const QIcon own = ActionPicture(ImageFile(index));
+    // The desktop's theme where it has a fitting picture; ours elsewhere.
+    const char* theme = ThemeName(index);
+    return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
+}
 
 QIcon ProgramIcon() {
     InitWindowResources();

@@ -10,6 +10,7 @@
 #include "dialogs/form_msg.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,6 +118,7 @@ private slots:
     void standardKeysTriggerTheirActions();
     void waitCursorOnlyWhileTheTesterIsAsked();
     void windowShowsTheProgramIcon();
+    void actionPicturesAreTheSvgDrawing();
 };
 
 void TestControls::wheelTurnsOnlyTheFocusedList() {
@@ -330,6 +332,27 @@ void TestControls::windowShowsTheProgramIcon() {
     QCOMPARE(icon.pixmap(40, 40).size(), QSize(40, 40));
     QCOMPARE(icon.pixmap(512, 512).size(), QSize(256, 256));
     QVERIFY(icon.pixmap(32, 32, QIcon::Disabled).toImage() != shown);
+}
+
+void TestControls::actionPicturesAreTheSvgDrawing() {
+    MainWindowFixture fx;
+    fx.Start();
+    // The buttons show the files rendered at build time: the same pixels
+    // the SVG engine draws, enabled and disabled, and the menus' size too.
+    const QDir svgs(QStringLiteral(VRX_ACTION_SVG_DIR));
+    const char* names[6] = {"read", "clear", "open", "save", "print", "exit"};
+    for (int i = 0; i < 6; ++i) {
+        const QIcon svg(svgs.filePath(QLatin1String(names[i]) + QStringLiteral(".svg")));
+        const QIcon shown = FormMain->SpeedButtons[i]->icon();
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+            const QImage want = svg.pixmap(32, 32, mode).toImage();
+            QVERIFY(!want.isNull());
+            QCOMPARE(shown.pixmap(32, 32, mode).toImage(), want);
+        }
+        QCOMPARE(shown.pixmap(16, 16).toImage(), svg.pixmap(16, 16).toImage());
+    }
+    QVERIFY(FormMain->SpeedButtons[0]->icon().pixmap(32, 32).toImage() !=
+            FormMain->SpeedButtons[1]->icon().pixmap(32, 32).toImage());
 }
 
 QTEST_MAIN(TestControls)
