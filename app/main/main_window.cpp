@@ -640,6 +640,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
             Panel6Resize();
         else if (watched == Image3)
             ShowLogo(logo_);
+    } else if (event->type() == QEvent::Show && watched == Image3) {
+        ShowLogo(logo_);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -649,13 +651,24 @@ void TFormMain::ShowLogo(const QImage& picture) {
         logo_ = picture;
     if (logo_.isNull() || Image3->width() <= 0 || Image3->height() <= 0) {
         Image3->clear();
+        shownLogoKey_ = 0;
         return;
     }
+    // A hidden box is sized by the window's first layout only as it shows:
+    // its Show event brings the picture here again, scaled once for that size.
+    if (!Image3->isVisible())
+        return;
     const QSize box = Image3->size() - QSize(4, 4);
-    QImage shown = logo_;
-    if (shown.width() > box.width() || shown.height() > box.height())
-        shown = shown.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const bool fits = logo_.width() <= box.width() && logo_.height() <= box.height();
+    const QSize size = fits ? logo_.size() : logo_.size().scaled(box, Qt::KeepAspectRatio);
+    // The same picture at the same size is shown already.
+    if (logo_.cacheKey() == shownLogoKey_ && size == shownLogoSize_)
+        return;
+    const QImage shown =
+        fits ? logo_ : logo_.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     Image3->setPixmap(QPixmap::fromImage(shown));
+    shownLogoKey_ = logo_.cacheKey();
+    shownLogoSize_ = size;
 }
 
 MeasurementReport& TFormMain::Report() {

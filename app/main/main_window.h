@@ -311,6 +311,9 @@ private:
     std::array<QLabel*, 24> numberLabels_{};
     std::array<QLabel*, 4> statusPanels_{};
     QImage logo_;
+    // What Image3 shows of logo_, so that an unchanged size is not scaled again.
+    qint64 shownLogoKey_ = 0;
+    QSize shownLogoSize_;
     std::unique_ptr<RuleSet> rules_;
     int widthBeforeEvaluation_ = 0;
 };

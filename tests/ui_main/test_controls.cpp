@@ -119,6 +119,7 @@ private slots:
     void waitCursorOnlyWhileTheTesterIsAsked();
     void windowShowsTheProgramIcon();
     void actionPicturesAreTheSvgDrawing();
+    void logoFitsItsBoxFromTheFirstView();
 };
 
 void TestControls::wheelTurnsOnlyTheFocusedList() {
@@ -353,6 +354,34 @@ void TestControls::actionPicturesAreTheSvgDrawing() {
     }
     QVERIFY(FormMain->SpeedButtons[0]->icon().pixmap(32, 32).toImage() !=
             FormMain->SpeedButtons[1]->icon().pixmap(32, 32).toImage());
+}
+
+void TestControls::logoFitsItsBoxFromTheFirstView() {
+    MainWindowFixture fx;
+    // A logo larger than its box, so that it is scaled down.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("logo.jpg"));
+    QImage big(1600, 1000, QImage::Format_RGB32);
+    big.fill(Qt::darkGreen);
+    QVERIFY(big.save(file));
+    fx.WriteSettings(QStringLiteral("[Company]\nVerzFirmenlogo=%1\n").arg(file));
+    fx.Start();
+    // Shown from the first view on (the box gets its size only as the
+    // window shows), and drawn again when the box has another size.
+    QLabel* box = FormMain->Image3;
+    const auto fitted = [box] {
+        const QSize room = box->size() - QSize(4, 4);
+        return FormMain->LogoPicture().size().scaled(room, Qt::KeepAspectRatio);
+    };
+    QVERIFY(FormMain->LogoPicture().width() > box->width());
+    QCOMPARE(box->pixmap().size(), fitted());
+    const QSize first = box->size();
+    FormMain->hide();
+    FormMain->resize(FormMain->maximumSize());
+    FormMain->show();
+    QTRY_VERIFY(box->isVisible());
+    QVERIFY(box->size() != first);
+    QCOMPARE(box->pixmap().size(), fitted());
 }
 
 QTEST_MAIN(TestControls)
