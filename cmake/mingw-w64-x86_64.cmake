@@ -22,8 +22,8 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 set(ZLIB_USE_STATIC_LIBS ON)
 
-# CTest starts the test programs through Wine.
+# CTest starts the test programs through Wine, by way of wine-run.
 find_program(VRX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(VRX_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VRX_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${VRX_WINE})
 endif()

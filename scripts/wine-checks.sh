@@ -7,9 +7,12 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # character set.
 export LC_ALL=C.UTF-8
 
-# A fresh prefix in FOLDER, made once.
+# A fresh prefix in FOLDER, made once, with a server that stays until the
+# caller's clean-up ends it (wineserver -k): one that ends between two checks
+# can be lost by the program starting just then.
 wine_prefix() {
   export WINEPREFIX=$1
+  /usr/lib/wine/wineserver -p
   "$WINE" wineboot -i >/dev/null 2>&1 || true
 }
 
