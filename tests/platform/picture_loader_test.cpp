@@ -153,21 +153,7 @@ TEST_F(PictureFiles, EveryFailureLeavesTheTargetUntouched) {
         png = f.readAll();
     }
     // A bitmap header claiming 30000 x 30000 pixels.
-    QByteArray hugeBmp(54, '\0');
-    auto put32 = [&hugeBmp](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i) {
-            hugeBmp[at + i] = static_cast<char>(v >> (8 * i));
-        }
-    };
-    hugeBmp[0] = 'B';
-    hugeBmp[1] = 'M';
-    put32(2, 54 + 16);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 30000);
-    put32(22, 30000);
-    hugeBmp[26] = 1;
-    hugeBmp[28] = 24;
+    QByteArray hugeBmp = BitmapHeader(30000, 30000, 24, 0, 0, 16);
     hugeBmp.append(QByteArray(16, '\x7F'));
 
     const QString paths[] = {

@@ -15,6 +15,29 @@ QByteArray WithFrameSize(QByteArray jpeg, int width, int height) {
     return jpeg;
 }
 
+QByteArray BitmapHeader(int width, int height, int bits, int compression, int paletteBytes,
+                        quint32 dataBytes) {
+    QByteArray b(54, '\0');
+    auto put32 = [&b](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            b[at + i] = static_cast<char>(v >> (8 * i));
+        }
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, 54 + quint32(paletteBytes) + dataBytes);
+    put32(10, 54 + quint32(paletteBytes));
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    b[26] = 1;
+    b[28] = static_cast<char>(bits);
+    put32(30, quint32(compression));
+    put32(34, compression != 0 ? dataBytes : 0);
+    put32(46, quint32(paletteBytes / 4));
+    return b;
+}
+
 QByteArray Rle8Bitmap(int left, int right, int rows, int claimedW, int claimedH) {
     QByteArray data;
     for (int y = 0; y < rows; ++y) {
@@ -26,24 +49,7 @@ QByteArray Rle8Bitmap(int left, int right, int rows, int claimedW, int claimedH)
         data.append('\0').append('\0');
     }
     data.append('\0').append('\1');
-    QByteArray b(54, '\0');
-    auto put32 = [&b](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i) {
-            b[at + i] = static_cast<char>(v >> (8 * i));
-        }
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, 54 + 1024 + quint32(data.size()));
-    put32(10, 54 + 1024);
-    put32(14, 40);
-    put32(18, quint32(claimedW));
-    put32(22, quint32(claimedH));
-    b[26] = 1;
-    b[28] = 8;
-    put32(30, 1); // run-length, 8 bits
-    put32(34, quint32(data.size()));
-    put32(46, 256);
+    QByteArray b = BitmapHeader(claimedW, claimedH, 8, 1, 1024, quint32(data.size()));
     for (int i = 0; i < 256; ++i) {
         b.append(char(i)).append(char(i)).append(char(i)).append('\0');
     }
