@@ -7,9 +7,12 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace safefile {
 
@@ -135,6 +138,145 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
 }
 
 } // namespace
+
+struct BackgroundRead::Shared {
+    Native file{};
+    std::mutex lock;
+    std::condition_variable arrival;
+    std::size_t arrived = 0; // under lock
+    bool ended = false;      // under lock
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+BackgroundRead::BackgroundRead() = default;
+
+BackgroundRead::~BackgroundRead() {
+    if (shared_ && shared_->thread.joinable()) {
+        shared_->stop = true; // the reader gave up: the rest is not needed
+        shared_->thread.join();
+    }
+}
+
+ReadStatus BackgroundRead::Start(const std::string& path, std::uint64_t maxBytes,
+                                 std::size_t threadFrom, PieceFn piece) {
+    if (shared_) {
+        errno = EINVAL; // one file per object
+        return ReadStatus::Failed;
+    }
+    shared_ = std::make_unique<Shared>();
+    std::uint64_t size = 0;
+    const ReadStatus status = OpenChecked(path, maxBytes, shared_->file, size);
+    if (status != ReadStatus::Ok) {
+        shared_->ended = true;
+        return status;
+    }
+    try {
+        // Not cleared: the reading fills it.
+        buffer_.reset(new std::uint8_t[size > 0 ? static_cast<std::size_t>(size) : 1]);
+    } catch (const std::bad_alloc&) {
+        CloseNative(shared_->file);
+        shared_->ended = true;
+        errno = ENOMEM;
+        return ReadStatus::Failed;
+    }
+    size_ = static_cast<std::size_t>(size);
+    piece_ = std::move(piece);
+    started_ = true;
+    if (size_ >= threadFrom) {
+        try {
+            shared_->thread = std::thread([this] { Run(); });
+            return ReadStatus::Ok;
+        } catch (const std::system_error&) {
+            // no thread to be had: read here
+        }
+    }
+    Run();
+    return ReadStatus::Ok;
+}
+
+void BackgroundRead::Run() {
+    Shared& s = *shared_;
+    std::size_t got = 0;
+    End end = End::Ok;
+    int error = 0;
+    // A short first stretch lets the reader start early.
+    std::size_t stretch = 64 * 1024;
+    while (got < size_ && !s.stop) {
+        const long long n = ReadOnce(s.file, reinterpret_cast<char*>(buffer_.get()) + got,
+                                     std::min(stretch, size_ - got));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            end = End::Failed;
+            error = errno;
+            break;
+        }
+        if (n == 0) {
+            break; // shrank while reading: what is there
+        }
+        const std::size_t from = got;
+        got += static_cast<std::size_t>(n);
+        {
+            const std::lock_guard<std::mutex> hold(s.lock);
+            s.arrived = got;
+        }
+        s.arrival.notify_all();
+        if (piece_) {
+            piece_(buffer_.get(), from, got);
+        }
+        stretch = 256 * 1024;
+    }
+    if (end == End::Ok && got == size_ && !s.stop) {
+        // One byte more tells whether the file grew since it was checked.
+        char probe;
+        long long n = ReadOnce(s.file, &probe, 1);
+        while (n < 0 && errno == EINTR) {
+            n = ReadOnce(s.file, &probe, 1);
+        }
+        if (n < 0) {
+            end = End::Failed;
+            error = errno;
+        } else if (n > 0) {
+            end = End::Grew;
+        }
+    }
+    CloseNative(s.file);
+    got_ = got;
+    end_ = end;
+    error_ = error;
+    {
+        const std::lock_guard<std::mutex> hold(s.lock);
+        s.ended = true;
+    }
+    s.arrival.notify_all();
+}
+
+std::size_t BackgroundRead::WaitFor(std::size_t bytes) {
+    if (!shared_) {
+        return 0;
+    }
+    std::unique_lock<std::mutex> hold(shared_->lock);
+    shared_->arrival.wait(hold, [&] { return shared_->arrived >= bytes || shared_->ended; });
+    return shared_->arrived;
+}
+
+BackgroundRead::End BackgroundRead::Finish() {
+    if (!shared_) {
+        errno = EINVAL;
+        return End::Failed;
+    }
+    if (shared_->thread.joinable()) {
+        shared_->thread.join();
+    }
+    if (!started_) {
+        errno = EINVAL; // its start failed
+        return End::Failed;
+    }
+    errno = error_;
+    return end_;
+}
 
 ReadStatus ReadRegularFile(const std::string& path, std::string& out, std::uint64_t maxBytes) {
     return ReadInto(path, out, maxBytes);

@@ -66,6 +66,50 @@ ReadStatus ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& o
                            std::uint64_t maxBytes);
 ReadStatus ReadRegularFile(const std::string& path, ReadBuffer& out, std::uint64_t maxBytes);
 
+// Reads a whole regular file while its reader works on what has arrived:
+// files of at least `threadFrom` bytes on a thread of its own, smaller ones
+// at once in Start. The same checks as ReadRegularFile.
+//   Start, then WaitFor as much as is needed, then Finish.
+// `piece` is called on the reading thread for each stretch as it arrives,
+// in order, with the whole buffer and the stretch's bounds.
+class BackgroundRead {
+public:
+    using PieceFn = std::function<void(const std::uint8_t* data, std::size_t from, std::size_t to)>;
+    BackgroundRead();
+    ~BackgroundRead(); // stops and waits for the thread
+    BackgroundRead(const BackgroundRead&) = delete;
+    BackgroundRead& operator=(const BackgroundRead&) = delete;
+
+    ReadStatus Start(const std::string& path, std::uint64_t maxBytes, std::size_t threadFrom,
+                     PieceFn piece = {});
+    // The buffer: the file's size as checked at the start. Bytes past what
+    // WaitFor answered may not be there yet.
+    const std::uint8_t* Data() const { return buffer_.get(); }
+    // Blocks until `bytes` bytes have arrived or the reading has ended;
+    // answers how many have arrived.
+    std::size_t WaitFor(std::size_t bytes);
+    // Waits for the end. Ok: Size() bytes read, and the file ended there;
+    // Grew: the file is longer than it was at the start (read it again);
+    // Failed: a read error, errno tells which.
+    enum class End { Ok, Grew, Failed };
+    End Finish();
+    std::size_t Size() const { return got_; } // after Finish
+
+private:
+    void Run();
+
+    struct Shared;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t size_ = 0;
+    PieceFn piece_;
+    std::unique_ptr<Shared> shared_;
+    bool started_ = false;
+    // Set by Run, read once the thread has ended.
+    std::size_t got_ = 0;
+    End end_ = End::Ok;
+    int error_ = 0;
+};
+
 // Replaces one file. Begin, any number of Writes, then Commit; destroying
 // or Discarding an uncommitted replacer leaves the target as it was.
 //

@@ -19,9 +19,11 @@
 #include <bit>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -85,30 +87,80 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Reads from the file image; every read checks what is left.
+} // namespace
+
+// A file being read on another thread: the parser waits for bytes it needs
+// that have not arrived, and the reading thread takes the data checksum of
+// each stretch as it comes, so that only its end is left to the parser.
+struct TFreeBase::ImageFeed {
+    safefile::BackgroundRead Read;
+    // Checksums on the reading thread: `marks` holds (offset, checksum of
+    // the data from its start to the offset).
+    bool DataStartKnown = false;
+    std::size_t DataStart = 0; // from the header's size field, not yet checked
+    std::uint32_t Crc = 0xFFFFFFFFU;
+    std::vector<std::pair<std::size_t, std::uint32_t>> Marks;
+
+    void Piece(const std::uint8_t* data, std::size_t to) {
+        if (!DataStartKnown) {
+            if (to < 6) {
+                return;
+            }
+            DataStart = GetU16(data + 4);
+            DataStartKnown = true;
+        }
+        const std::size_t done = Marks.empty() ? DataStart : Marks.back().first;
+        if (to > done) {
+            Crc = fbcrc::Update(Crc, data + done, to - done);
+            Marks.emplace_back(to, Crc);
+        }
+    }
+    // The checksum of [dataStart, end), once the reading has ended.
+    std::uint32_t DataCrc(const std::uint8_t* data, std::size_t dataStart, std::size_t end) const {
+        std::size_t from = dataStart;
+        std::uint32_t crc = 0xFFFFFFFFU;
+        if (DataStartKnown && DataStart == dataStart) {
+            for (auto m = Marks.rbegin(); m != Marks.rend(); ++m) {
+                if (m->first <= end) {
+                    from = m->first;
+                    crc = m->second;
+                    break;
+                }
+            }
+        }
+        return fbcrc::Update(crc, data + from, end - from);
+    }
+};
+
+namespace {
+
+// Reads from the file image; every read checks what is left, and waits
+// for a file still arriving.
 class ImageReader {
 public:
-    ImageReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    ImageReader(const std::uint8_t* data, std::size_t size, std::size_t base,
+                safefile::BackgroundRead* feed)
+        : data_(data), size_(size), base_(base), feed_(feed) {}
     std::size_t Pos() const { return pos_; }
     std::size_t Left() const { return size_ - pos_; }
     bool Byte(std::uint8_t& b) {
-        if (pos_ >= size_) {
+        if (pos_ >= size_ && !More(1)) {
             return false;
         }
         b = data_[pos_++];
         return true;
     }
     bool I32(std::int32_t& v) {
-        if (Left() < 4) {
+        if (Left() < 4 && !More(4)) {
             return false;
         }
         v = static_cast<std::int32_t>(GetU32(data_ + pos_));
         pos_ += 4;
         return true;
     }
-    // n bytes, or false when the file holds fewer: nothing is allocated first.
+    // n bytes, or null when the file holds fewer: nothing is allocated first.
     const std::uint8_t* Take(std::size_t n) {
-        if (Left() < n) {
+        if (Left() < n && !More(n)) {
             return nullptr;
         }
         const std::uint8_t* p = data_ + pos_;
@@ -117,8 +169,21 @@ public:
     }
 
 private:
+    // Waits until n bytes past Pos() have arrived; false when the file
+    // ended first.
+    bool More(std::size_t n) {
+        if (feed_ == nullptr || n > SIZE_MAX - base_ - pos_) {
+            return false;
+        }
+        const std::size_t arrived = feed_->WaitFor(base_ + pos_ + n);
+        size_ = arrived > base_ ? arrived - base_ : 0;
+        return Left() >= n;
+    }
+
     const std::uint8_t* data_;
     std::size_t size_;
+    std::size_t base_; // where data_ lies in the file
+    safefile::BackgroundRead* feed_;
     std::size_t pos_ = 0;
 };
 
@@ -414,7 +479,10 @@ bool TFreeBase::SaveData() {
     return true;
 }
 
-bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
+bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed* feed) {
+    if (feed) {
+        size = feed->Read.WaitFor(HeaderBytes + CheckBytes); // the whole file, if shorter
+    }
     // Longer than 8 bytes, "RRFB", version 1 or 2 with its own header size.
     if (size <= 8 || std::memcmp(data, Signature, 4) != 0) {
         return false;
@@ -457,7 +525,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
                       zero ? static_cast<const std::uint8_t*>(zero) - h.Info : InfoBytes);
     root->Tag = h.Tag;
 
-    ImageReader r(data + dataStart, size - dataStart);
+    ImageReader r(data + dataStart, size - dataStart, dataStart, feed ? &feed->Read : nullptr);
     // The data checksum follows the reading a stretch at a time, while the
     // bytes are still in the cache.
     constexpr std::size_t CrcStretch = 64 * 1024;
@@ -470,7 +538,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
     std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
     FBTreeAccess::Maker maker;
     while (!levels.empty()) {
-        if (r.Pos() - crcDone >= CrcStretch) {
+        if (feed == nullptr && r.Pos() - crcDone >= CrcStretch) {
             CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
             crcDone = r.Pos();
         }
@@ -561,7 +629,16 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
 
     // The data checksum runs over the records and level ends read, and the
     // file end marker, which is not read: a file without it still loads.
-    CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
+    if (feed) {
+        // Its stretches are taken once the reading has ended; a file that
+        // failed to read or changed meanwhile is no file read.
+        if (feed->Read.Finish() != safefile::BackgroundRead::End::Ok) {
+            return false;
+        }
+        crc = feed->DataCrc(data, dataStart, dataStart + r.Pos());
+    } else {
+        CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
+    }
     const std::uint8_t fileEnd = 0;
     CRC32(&fileEnd, 1, crc);
     if (h.Version == 2 && crc != c.DataCrc) {
@@ -578,21 +655,55 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size) {
 bool TFreeBase::LoadData() {
     root_.reset();
     currentFileSize_ = 0;
-    safefile::ReadBuffer file; // not cleared before the read fills it
     fileError_ = 0;
-    if (!fbfile::ReadAll(boundPath_, file)) {
+    // A large file is read on a thread of its own while its entries are
+    // made; a report of a few kilobytes is read at once.
+    constexpr std::size_t ThreadFrom = 1u << 20;
+    ImageFeed feed;
+    if (feed.Read.Start(boundPath_, fbfile::MaxFileBytes, ThreadFrom,
+                        [&feed](const std::uint8_t* data, std::size_t, std::size_t to) {
+                            feed.Piece(data, to);
+                        }) != safefile::ReadStatus::Ok) {
         fileError_ = errno;
         return false;
     }
     bool ok = false;
     try {
-        ok = ParseImage(file.data(), file.size());
+        ok = ParseImage(feed.Read.Data(), 0, &feed);
     } catch (const std::bad_alloc&) {
         ok = false;
     }
+    switch (feed.Read.Finish()) {
+    case safefile::BackgroundRead::End::Ok:
+        break;
+    case safefile::BackgroundRead::End::Failed:
+        fileError_ = errno;
+        root_.reset();
+        return false;
+    case safefile::BackgroundRead::End::Grew: {
+        // Written to while read: read again, whole, as it is now.
+        root_.reset();
+        lastError_ = fbeNone;
+        safefile::ReadBuffer file; // not cleared before the read fills it
+        if (!fbfile::ReadAll(boundPath_, file)) {
+            fileError_ = errno;
+            return false;
+        }
+        try {
+            ok = ParseImage(file.data(), file.size());
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+        if (ok) {
+            currentFileSize_ = static_cast<std::int64_t>(file.size());
+            imageSizeHint_ = file.size();
+        }
+        return ok;
+    }
+    }
     if (ok) {
-        currentFileSize_ = static_cast<std::int64_t>(file.size());
-        imageSizeHint_ = file.size();
+        currentFileSize_ = static_cast<std::int64_t>(feed.Read.Size());
+        imageSizeHint_ = feed.Read.Size();
     }
     return ok;
 }

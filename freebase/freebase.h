@@ -303,7 +303,10 @@ private:
     void DiscardTree();
     struct SaveImage;
     bool BuildImage(SaveImage& out);
-    bool ParseImage(const std::uint8_t* data, std::size_t size);
+    // A file still arriving from a reading thread, with the data checksum
+    // taken there; null when the whole image is at hand.
+    struct ImageFeed;
+    bool ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed* feed = nullptr);
 
     bool active_ = false;
     std::string fileName_;

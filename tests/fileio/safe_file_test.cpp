@@ -315,6 +315,69 @@ TEST_F(SafeFileTest, OnlyRegularFilesOfBoundedSizeAreRead) {
 #endif
 }
 
+// A file read on a thread of its own while its reader waits for what it
+// needs: every byte once, in order; a file that grows meanwhile says so,
+// one that shrinks gives what is left; a refused file starts no thread.
+TEST_F(SafeFileTest, BackgroundReadDeliversTheFileAndNoticesChanges) {
+    std::string content(700 * 1024 + 3, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    }
+    const std::string path = dir / "large.bin";
+    for (const std::size_t threadFrom : {std::size_t{1}, content.size() + 1}) {
+        WriteFile(path, content);
+        std::size_t covered = 0;
+        bool inOrder = true;
+        safefile::BackgroundRead read;
+        ASSERT_EQ(read.Start(path, content.size(), threadFrom,
+                             [&](const std::uint8_t*, std::size_t from, std::size_t to) {
+                                 inOrder = inOrder && from == covered && to > from;
+                                 covered = to;
+                             }),
+                  ReadStatus::Ok);
+        EXPECT_GE(read.WaitFor(100000), 100000u);
+        EXPECT_EQ(read.WaitFor(content.size() + 10), content.size()); // ends at the end
+        EXPECT_EQ(read.Finish(), safefile::BackgroundRead::End::Ok);
+        EXPECT_EQ(read.Size(), content.size());
+        EXPECT_TRUE(inOrder);
+        EXPECT_EQ(covered, content.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(read.Data()), read.Size()), content)
+            << threadFrom;
+    }
+
+    // Changed by another program after the first stretch arrived.
+    for (const bool grow : {true, false}) {
+        WriteFile(path, content);
+        safefile::BackgroundRead read;
+        bool changed = false;
+        std::error_code error;
+        ASSERT_EQ(read.Start(path, content.size() * 2, 1,
+                             [&](const std::uint8_t*, std::size_t, std::size_t) {
+                                 if (!changed) {
+                                     changed = true;
+                                     std::filesystem::resize_file(
+                                         path, grow ? content.size() + 1 : 200000, error);
+                                 }
+                             }),
+                  ReadStatus::Ok);
+        const auto end = read.Finish();
+        ASSERT_FALSE(error) << error.message();
+        EXPECT_EQ(end,
+                  grow ? safefile::BackgroundRead::End::Grew : safefile::BackgroundRead::End::Ok);
+        if (!grow) {
+            EXPECT_EQ(read.Size(), 200000u);
+            EXPECT_EQ(read.WaitFor(content.size()), 200000u);
+        }
+    }
+
+    safefile::BackgroundRead missing, tooLarge, folder;
+    EXPECT_EQ(missing.Start(dir / "none", 10, 1), ReadStatus::Missing);
+    EXPECT_EQ(missing.WaitFor(5), 0u); // returns at once
+    EXPECT_EQ(missing.Finish(), safefile::BackgroundRead::End::Failed);
+    EXPECT_EQ(tooLarge.Start(path, 100, 1), ReadStatus::TooLarge);
+    EXPECT_EQ(folder.Start(dir.Path().string(), 100, 1), ReadStatus::NotRegular);
+}
+
 #ifdef _WIN32
 // A name in UTF-8 and the same name in Windows-1252 from an older caller
 // are one file, stored under its proper UTF-16 name.

@@ -555,6 +555,34 @@ TEST_F(FormatTest, DeepNestingLoadsSavesAndGoesWithoutRecursion) {
     EXPECT_EQ(db.Root(), nullptr);
 }
 
+// Every name, tag and value of a tree folded into one number.
+std::uint64_t Fingerprint(const TFBEntry* root) {
+    std::uint64_t sum = 0;
+    auto mix = [&sum](const void* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            sum = (sum ^ static_cast<const std::uint8_t*>(p)[i]) * 1099511628211u;
+        }
+    };
+    std::vector<const TFBEntry*> pending{root};
+    while (!pending.empty()) {
+        const TFBEntry* e = pending.back();
+        pending.pop_back();
+        for (const TFBEntry* c = e->FirstChild(); c; c = c->Next) {
+            mix(c->Name.data(), c->Name.size());
+            mix(&c->Tag, sizeof c->Tag);
+            if (c->EntryType == TFBEntryType::node) {
+                pending.push_back(c);
+            } else if (c->EntryType == TFBEntryType::str32) {
+                const std::string& v = static_cast<const TFBString*>(c)->Value;
+                mix(v.data(), v.size());
+            } else if (c->EntryType == TFBEntryType::int32) {
+                mix(&static_cast<const TFBInteger*>(c)->Value, 4);
+            }
+        }
+    }
+    return sum;
+}
+
 // Reading and writing checksum a large file a stretch at a time, and a save
 // larger than the last one grows its buffer: the stored sums still equal
 // zlib's over the whole ranges, and damage far from the start is refused.
@@ -593,34 +621,23 @@ TEST_F(FormatTest, LargeFilesKeepEveryChecksum) {
     }
     EXPECT_EQ(static_cast<std::int64_t>(grown.size()), expected);
     EXPECT_EQ(LoadError(grown), 0);
-}
 
-// Every name, tag and value of a tree folded into one number.
-std::uint64_t Fingerprint(const TFBEntry* root) {
-    std::uint64_t sum = 0;
-    auto mix = [&sum](const void* p, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            sum = (sum ^ static_cast<const std::uint8_t*>(p)[i]) * 1099511628211u;
-        }
-    };
-    std::vector<const TFBEntry*> pending{root};
-    while (!pending.empty()) {
-        const TFBEntry* e = pending.back();
-        pending.pop_back();
-        for (const TFBEntry* c = e->FirstChild(); c; c = c->Next) {
-            mix(c->Name.data(), c->Name.size());
-            mix(&c->Tag, sizeof c->Tag);
-            if (c->EntryType == TFBEntryType::node) {
-                pending.push_back(c);
-            } else if (c->EntryType == TFBEntryType::str32) {
-                const std::string& v = static_cast<const TFBString*>(c)->Value;
-                mix(v.data(), v.size());
-            } else if (c->EntryType == TFBEntryType::int32) {
-                mix(&static_cast<const TFBInteger*>(c)->Value, 4);
-            }
-        }
+    // Past a megabyte the file is read on a second thread while the entries
+    // are made: the same tree as from memory, and a file that ends early
+    // is refused whatever stretch it ends in.
+    const std::size_t dataEnd = U32At(grown, 76) - 1; // the file end marker is not needed
+    ASSERT_GT(dataEnd, (1u << 20) + 65537);
+    TFreeBase fromMemory;
+    ASSERT_TRUE(fromMemory.OpenImage(std::vector<std::uint8_t>(grown.begin(), grown.end())));
+    TFreeBase fromFile;
+    ASSERT_EQ(Load(grown, fromFile), 0);
+    EXPECT_EQ(Fingerprint(fromFile.Root()), Fingerprint(fromMemory.Root()));
+    for (const std::size_t keep :
+         {std::size_t{100}, std::size_t{(1u << 20) + 65537}, dataEnd - 1}) {
+        EXPECT_EQ(LoadError(Bytes(grown.begin(), grown.begin() + static_cast<long>(keep))),
+                  fbeLoadFailed)
+            << keep;
     }
-    return sum;
 }
 
 // Readers on several threads hold blocks of the shared entry pool while
