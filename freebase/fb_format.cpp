@@ -605,12 +605,9 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
                 if (bytes == nullptr) {
                     return false;
                 }
-                auto* block = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(m)];
-                if (block == nullptr) {
+                if (!maker.SetBinary(b, bytes, static_cast<std::size_t>(m))) {
                     return false;
                 }
-                std::memcpy(block, bytes, static_cast<std::size_t>(m));
-                b->Assign(block, m);
             } else {
                 b->Size = m; // a negative size is kept, with no bytes
             }

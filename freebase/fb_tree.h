@@ -46,10 +46,13 @@ struct FBTreeAccess {
         ~Maker();
         // As FBTreeAccess::Make.
         TFBEntry* Make(TFBEntryType type, std::string_view name);
+        // Gives a new binary entry a copy of n > 0 bytes; false when out of memory.
+        bool SetBinary(TFBBinary* b, const std::uint8_t* bytes, std::size_t n);
 
     private:
         void* Take(std::size_t size);
         void* head_[8] = {}; // per block size
         void* tail_[8] = {};
+        FBBinaryStore* store_ = nullptr; // being filled
     };
 };

@@ -12,6 +12,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <vector>
@@ -252,7 +254,29 @@ TFBEntry* FBTreeAccess::Make(TFBEntryType type, std::string_view name) {
     }
 }
 
+// The binary values of one file read, copied side by side rather than into
+// an allocation each; the block goes with the last value in it.
+struct FBBinaryStore {
+    static constexpr std::size_t Bytes = 64 * 1024 - 64;
+    // Larger values get blocks of their own.
+    static constexpr std::size_t Largest = Bytes / 8;
+    std::atomic<std::size_t> Users{1}; // the values in it, and the maker while it fills it
+    std::size_t Used = 0;
+    std::uint8_t Room[Bytes];
+
+    bool Holds(const std::uint8_t* p) const {
+        return !std::less<const std::uint8_t*>()(p, Room) &&
+               std::less<const std::uint8_t*>()(p, Room + Bytes);
+    }
+    static void Release(FBBinaryStore* s) noexcept {
+        if (s && s->Users.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            delete s;
+        }
+    }
+};
+
 FBTreeAccess::Maker::~Maker() {
+    FBBinaryStore::Release(store_);
     for (std::size_t c = 0; c < EntryPool::Classes; ++c) {
         Pool().GiveChain(c, {static_cast<EntryPool::Block*>(head_[c]),
                              static_cast<EntryPool::Block*>(tail_[c])});
@@ -334,16 +358,57 @@ TFBEntry* TFBNode::AddChild(TFBEntryType type) {
     return FBTreeAccess::AppendChild(this, type);
 }
 
+void TFBBinary::Release() {
+    if (store_) {
+        if (!store_->Holds(Data)) {
+            delete[] Data; // set by hand to a block of the caller's
+        }
+        FBBinaryStore::Release(store_);
+        store_ = nullptr;
+    } else {
+        delete[] Data;
+    }
+}
+
 TFBBinary::~TFBBinary() {
-    delete[] Data;
+    Release();
 }
 
 void TFBBinary::Assign(std::uint8_t* data, std::int32_t size) {
     if (data != Data) {
-        delete[] Data;
+        Release();
     }
     Data = data;
     Size = size;
+}
+
+bool FBTreeAccess::Maker::SetBinary(TFBBinary* b, const std::uint8_t* bytes, std::size_t n) {
+    // Under the address sanitizer every value is its own allocation, as
+    // every entry is.
+    if (!VRX_ENTRY_POOL || n > FBBinaryStore::Largest) {
+        auto* block = new (std::nothrow) std::uint8_t[n];
+        if (block == nullptr) {
+            return false;
+        }
+        std::memcpy(block, bytes, n);
+        b->Assign(block, static_cast<std::int32_t>(n));
+        return true;
+    }
+    if (store_ == nullptr || FBBinaryStore::Bytes - store_->Used < n) {
+        auto* fresh = new (std::nothrow) FBBinaryStore;
+        if (fresh == nullptr) {
+            return false;
+        }
+        FBBinaryStore::Release(store_);
+        store_ = fresh;
+    }
+    std::uint8_t* p = store_->Room + store_->Used;
+    std::memcpy(p, bytes, n);
+    store_->Used += n;
+    store_->Users.fetch_add(1, std::memory_order_relaxed);
+    b->Assign(p, static_cast<std::int32_t>(n));
+    b->store_ = store_;
+    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -58,6 +58,7 @@ enum class TSaveAsVersion : std::uint8_t {
 
 class TFreeBase;
 struct FBTreeAccess;
+struct FBBinaryStore;
 
 // Base of all entries. The children of a root or node form a doubly linked
 // list in creation order; the first child's Prev is its parent. Deleting an
@@ -145,6 +146,9 @@ private:
 };
 
 // Owns Data (allocated with new std::uint8_t[]) and releases it with delete[].
+// A value read from a file lies in a block shared with the other values of
+// that file instead, released with the last of them; Assign replaces it as
+// any other.
 class TFBBinary final : public TFBEntry {
 public:
     TFBBinary() : TFBEntry(TFBEntryType::bin32) {}
@@ -158,6 +162,8 @@ public:
 private:
     friend struct FBTreeAccess;
     explicit TFBBinary(std::string_view name) : TFBEntry(TFBEntryType::bin32, name) {}
+    void Release();
+    FBBinaryStore* store_ = nullptr; // the shared block Data came from, if any
 };
 
 class TFBFloat final : public TFBEntry {

@@ -640,6 +640,58 @@ TEST_F(FormatTest, LargeFilesKeepEveryChecksum) {
     }
 }
 
+// Binary values read from a file share blocks: each must stay whole until
+// its own entry goes, whatever goes first, and another load must never be
+// given memory still in use.
+TEST_F(FormatTest, BinaryValuesOfAFileOutliveEachOtherInAnyOrder) {
+    auto pattern = [](int i, std::size_t k) { return static_cast<std::uint8_t>(i * 31 + k * 7); };
+    auto sizeOf = [](int i) { return static_cast<std::size_t>(1 + (i * 997) % 9500); };
+    const Bytes b = Make(TSaveAsVersion::Version2, [&](TFreeBase& db) {
+        for (int i = 0; i < 300; ++i) {
+            auto* block = new std::uint8_t[sizeOf(i)];
+            for (std::size_t k = 0; k < sizeOf(i); ++k) {
+                block[k] = pattern(i, k);
+            }
+            db.WriteBinary("B\\" + std::to_string(i),
+                           {static_cast<std::int32_t>(sizeOf(i)), block});
+        }
+    });
+    TFreeBase a;
+    ASSERT_EQ(Load(b, a), 0);
+    for (int i = 0; i < 300; i += 2) {
+        delete a.FindEntry("B\\" + std::to_string(i), TFBEntryType::bin32);
+    }
+    for (int i = 1; i < 300; i += 6) { // replaced: the old block is released
+        ASSERT_TRUE(a.WriteBinary("B\\" + std::to_string(i), {1, new std::uint8_t[1]{42}}));
+    }
+    {
+        // Another load, its values overwritten: it may take freed memory only.
+        TFreeBase other;
+        ASSERT_EQ(Load(b, other, "other.fdb"), 0);
+        for (int i = 0; i < 300; ++i) {
+            const TBinaryParams v = other.ReadBinary("B\\" + std::to_string(i));
+            ASSERT_EQ(v.Size, static_cast<std::int32_t>(sizeOf(i)));
+            std::memset(v.Data, 0xEE, sizeOf(i));
+        }
+        int wrong = 0;
+        for (int i = 1; i < 300; i += 2) {
+            const TBinaryParams v = a.ReadBinary("B\\" + std::to_string(i));
+            if (i % 6 == 1) {
+                wrong += v.Size != 1 || v.Data[0] != 42;
+                continue;
+            }
+            bool same = v.Size == static_cast<std::int32_t>(sizeOf(i));
+            for (std::size_t k = 0; same && k < sizeOf(i); ++k) {
+                same = v.Data[k] == pattern(i, k);
+            }
+            wrong += !same;
+        }
+        EXPECT_EQ(wrong, 0);
+        a.Abort(); // the rest of a goes while other's values live
+        EXPECT_EQ(other.ReadBinary("B\\299").Data[sizeOf(299) - 1], 0xEE);
+    }
+}
+
 // Readers on several threads hold blocks of the shared entry pool while
 // others give theirs back: no two live entries may share memory.
 TEST_F(FormatTest, ParallelLoadsKeepTheirEntriesApart) {
