@@ -54,5 +54,6 @@ struct FBTreeAccess {
         void* head_[8] = {}; // per block size
         void* tail_[8] = {};
         FBBinaryStore* store_ = nullptr; // being filled
+        std::size_t placed_ = 0;         // values put into it
     };
 };

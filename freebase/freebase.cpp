@@ -260,7 +260,10 @@ struct FBBinaryStore {
     static constexpr std::size_t Bytes = 64 * 1024 - 64;
     // Larger values get blocks of their own.
     static constexpr std::size_t Largest = Bytes / 8;
-    std::atomic<std::size_t> Users{1}; // the values in it, and the maker while it fills it
+    // The values in it. While the maker fills it, it also holds one for
+    // each value that could still come (Bytes in all), so that values
+    // are counted without an atomic step each.
+    std::atomic<std::size_t> Users{Bytes};
     std::size_t Used = 0;
     std::uint8_t Room[Bytes];
 
@@ -268,15 +271,15 @@ struct FBBinaryStore {
         return !std::less<const std::uint8_t*>()(p, Room) &&
                std::less<const std::uint8_t*>()(p, Room + Bytes);
     }
-    static void Release(FBBinaryStore* s) noexcept {
-        if (s && s->Users.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    static void Release(FBBinaryStore* s, std::size_t users = 1) noexcept {
+        if (s && users > 0 && s->Users.fetch_sub(users, std::memory_order_acq_rel) == users) {
             delete s;
         }
     }
 };
 
 FBTreeAccess::Maker::~Maker() {
-    FBBinaryStore::Release(store_);
+    FBBinaryStore::Release(store_, FBBinaryStore::Bytes - placed_);
     for (std::size_t c = 0; c < EntryPool::Classes; ++c) {
         Pool().GiveChain(c, {static_cast<EntryPool::Block*>(head_[c]),
                              static_cast<EntryPool::Block*>(tail_[c])});
@@ -399,13 +402,14 @@ bool FBTreeAccess::Maker::SetBinary(TFBBinary* b, const std::uint8_t* bytes, std
         if (fresh == nullptr) {
             return false;
         }
-        FBBinaryStore::Release(store_);
+        FBBinaryStore::Release(store_, FBBinaryStore::Bytes - placed_);
         store_ = fresh;
+        placed_ = 0;
     }
     std::uint8_t* p = store_->Room + store_->Used;
     std::memcpy(p, bytes, n);
     store_->Used += n;
-    store_->Users.fetch_add(1, std::memory_order_relaxed);
+    ++placed_;
     b->Assign(p, static_cast<std::int32_t>(n));
     b->store_ = store_;
     return true;
