@@ -12,6 +12,7 @@ export LC_ALL=C.UTF-8
 # can be lost by the program starting just then.
 wine_prefix() {
   export WINEPREFIX=$1
+  mkdir -p "$WINEPREFIX"
   /usr/lib/wine/wineserver -p
   "$WINE" wineboot -i >/dev/null 2>&1 || true
 }
