@@ -59,6 +59,15 @@ inline QFont UiFont(int pixelSize = 0, bool bold = true) {
     return f;
 }
 
+// Makes the application's style one that takes the picture of a menu or tool
+// bar's overflow button from the toolkit's own style only when the button is
+// first drawn. The toolkit reads that picture by probing every picture-format
+// plug-in, which loads them all (and the SVG library) while the menu bar is
+// made, for a button the main window shows only when it is too narrow for
+// its menus. Everything else is the toolkit's own style. Before the first
+// window; a second call changes nothing.
+void UseApplicationStyle();
+
 // The main window's face: the first installed of UiFamilies() as its one
 // family, 8 points, bold.
 QFont FormFont();

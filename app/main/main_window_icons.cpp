@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -82,6 +83,15 @@ namespace {
 // near it is first asked for: a window's icon at start-up may be wanted at
 // one size or none, and decoding every file up front cost more than the
 // rest of the main window's set-up.
+// A PNG of our own resources. Told the format and kept from guessing it, the
+// reader takes the built-in decoder at once: guessing asks every
+// picture-format plug-in first, loading each of them.
+QPixmap DecodePng(const QString& file) {
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 class SizedFilesEngine : public QIconEngine {
 public:
     explicit SizedFilesEngine(QMap<int, QString> files) : files_(std::move(files)) {}
@@ -108,7 +118,7 @@ public:
         const int side = Pick(size);
         auto it = decoded_.find(side);
         if (it == decoded_.end())
-            it = decoded_.insert(side, QPixmap(files_.value(side)));
+            it = decoded_.insert(side, DecodePng(files_.value(side)));
         QPixmap pm = *it;
         if (pm.width() > size.width() || pm.height() > size.height())
             pm = pm.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -8,6 +8,7 @@
 #include "dialogs/form_msg.h"
 #include "dialogs/form_names.h"
 #include "platform/first_paint_probe.h"
+#include "platform/window_style.h"
 
 #include <QTimer>
 
@@ -20,6 +21,7 @@ void CreateWindows() {
 }
 
 void CreateMainWindow() {
+    WindowStyle::UseApplicationStyle();
     FormMain = new TFormMain();
 }
 

@@ -93,6 +93,11 @@ void TestStartup::dialogsComeAfterAnUnchangedFirstPaint() {
     QVERIFY(FormAbout && FormCompany && FormMsg && FormNames && FormChangeSens);
     QVERIFY(ScreenCursors().contains(CursorKaldorian));
     QCOMPARE(FormMain->LogoPicture(), FormCompany->DefaultPicture());
+    // The menu bar's overflow button, whose picture is read only when it
+    // is drawn, still has the style's picture.
+    auto* overflow = FormMain->menuBar()->findChild<QToolButton*>();
+    QVERIFY(overflow);
+    QVERIFY(!overflow->icon().pixmap(16, 16).isNull());
     const QImage late = FormMain->grab().toImage();
     // The same pixels as with every window made before the first show.
     fx.Stop();
