@@ -51,8 +51,8 @@ struct FBTreeAccess {
 
     private:
         void* Take(std::size_t size);
-        void* head_[8] = {}; // per block size
-        void* tail_[8] = {};
+        void* head_[16] = {}; // per block size
+        void* tail_[16] = {};
         FBBinaryStore* store_ = nullptr; // being filled
         std::size_t placed_ = 0;         // values put into it
     };

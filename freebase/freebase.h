@@ -74,14 +74,18 @@ public:
     static void* operator new(std::size_t size);
     static void operator delete(void* p, std::size_t size) noexcept;
 
-    const TFBEntryType EntryType;
+    // In this order so that the small fields share the last eight bytes and
+    // each entry type's own fields follow at once: a large file makes
+    // hundreds of thousands of entries, and their size is what loading it
+    // writes to memory.
     std::string Name; // for the root: the database information text
     TFBEntry* Prev = nullptr;
     TFBEntry* Next = nullptr;
-    std::int32_t Tag = 0; // for the root: the database tag
     // The owning root or node (null for the root and for a detached entry);
     // kept by AddChild and unlinking.
     TFBEntry* Parent = nullptr;
+    std::int32_t Tag = 0; // for the root: the database tag
+    const TFBEntryType EntryType;
 
     // Children of a root or node, null for value entries.
     TFBEntry* FirstChild() const;
@@ -89,7 +93,7 @@ public:
 protected:
     explicit TFBEntry(TFBEntryType type) : EntryType(type) {}
     // The reader's way: the name is made once instead of assigned after.
-    TFBEntry(TFBEntryType type, std::string_view name) : EntryType(type), Name(name) {}
+    TFBEntry(TFBEntryType type, std::string_view name) : Name(name), EntryType(type) {}
 
 private:
     friend struct FBTreeAccess;
