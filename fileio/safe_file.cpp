@@ -73,6 +73,15 @@ Leftover LeftoverKind(const std::string& rest, unsigned long long& pid) {
 
 namespace {
 
+// One read, repeated while a signal interrupts it.
+long long ReadAgainOnSignal(Native file, char* data, std::size_t size) {
+    long long n = ReadOnce(file, data, size);
+    while (n < 0 && errno == EINTR) {
+        n = ReadOnce(file, data, size);
+    }
+    return n;
+}
+
 template <typename Buffer>
 ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes) {
     out.clear();
@@ -91,10 +100,7 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
                 // more tells, without growing (and copying) the buffer for
                 // the usual end of file.
                 char probe;
-                long long n = ReadOnce(file, &probe, 1);
-                while (n < 0 && errno == EINTR) {
-                    n = ReadOnce(file, &probe, 1);
-                }
+                const long long n = ReadAgainOnSignal(file, &probe, 1);
                 if (n < 0) {
                     status = ReadStatus::Failed;
                     break;
@@ -111,10 +117,7 @@ ReadStatus ReadInto(const std::string& path, Buffer& out, std::uint64_t maxBytes
                 continue;
             }
             const long long n =
-                ReadOnce(file, reinterpret_cast<char*>(&out[0]) + got, out.size() - got);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
+                ReadAgainOnSignal(file, reinterpret_cast<char*>(&out[0]) + got, out.size() - got);
             if (n < 0) {
                 status = ReadStatus::Failed;
                 break;
@@ -182,7 +185,6 @@ ReadStatus BackgroundRead::Start(const std::string& path, std::uint64_t maxBytes
     }
     size_ = static_cast<std::size_t>(size);
     piece_ = std::move(piece);
-    started_ = true;
     if (size_ >= threadFrom) {
         try {
             shared_->thread = std::thread([this] { Run(); });
@@ -203,11 +205,8 @@ void BackgroundRead::Run() {
     // A short first stretch lets the reader start early.
     std::size_t stretch = 64 * 1024;
     while (got < size_ && !s.stop) {
-        const long long n = ReadOnce(s.file, reinterpret_cast<char*>(buffer_.get()) + got,
-                                     std::min(stretch, size_ - got));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const long long n = ReadAgainOnSignal(s.file, reinterpret_cast<char*>(buffer_.get()) + got,
+                                              std::min(stretch, size_ - got));
         if (n < 0) {
             end = End::Failed;
             error = errno;
@@ -231,10 +230,7 @@ void BackgroundRead::Run() {
     if (end == End::Ok && got == size_ && !s.stop) {
         // One byte more tells whether the file grew since it was checked.
         char probe;
-        long long n = ReadOnce(s.file, &probe, 1);
-        while (n < 0 && errno == EINTR) {
-            n = ReadOnce(s.file, &probe, 1);
-        }
+        const long long n = ReadAgainOnSignal(s.file, &probe, 1);
         if (n < 0) {
             end = End::Failed;
             error = errno;
@@ -270,7 +266,7 @@ BackgroundRead::End BackgroundRead::Finish() {
     if (shared_->thread.joinable()) {
         shared_->thread.join();
     }
-    if (!started_) {
+    if (!buffer_) {
         errno = EINVAL; // its start failed
         return End::Failed;
     }

@@ -99,11 +99,10 @@ private:
     void Run();
 
     struct Shared;
-    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::unique_ptr<std::uint8_t[]> buffer_; // set once the start succeeded
     std::size_t size_ = 0;
     PieceFn piece_;
     std::unique_ptr<Shared> shared_;
-    bool started_ = false;
     // Set by Run, read once the thread has ended.
     std::size_t got_ = 0;
     End end_ = End::Ok;
