@@ -94,32 +94,34 @@ private:
 // each stretch as it comes, so that only its end is left to the parser.
 struct TFreeBase::ImageFeed {
     safefile::BackgroundRead Read;
-    // Checksums on the reading thread: `marks` holds (offset, checksum of
+    // Checksums on the reading thread, for a file whose header says
+    // version 2 (version 1 has none): `Marks` holds (offset, checksum of
     // the data from its start to the offset).
-    bool DataStartKnown = false;
+    bool HeaderSeen = false;
+    bool Checked = false;
     std::size_t DataStart = 0; // from the header's size field, not yet checked
-    std::uint32_t Crc = 0xFFFFFFFFU;
     std::vector<std::pair<std::size_t, std::uint32_t>> Marks;
 
     void Piece(const std::uint8_t* data, std::size_t to) {
-        if (!DataStartKnown) {
-            if (to < 6) {
+        if (!HeaderSeen) {
+            if (to < 8) {
                 return;
             }
             DataStart = GetU16(data + 4);
-            DataStartKnown = true;
+            Checked = GetU16(data + 6) == 2;
+            HeaderSeen = true;
         }
         const std::size_t done = Marks.empty() ? DataStart : Marks.back().first;
-        if (to > done) {
-            Crc = fbcrc::Update(Crc, data + done, to - done);
-            Marks.emplace_back(to, Crc);
+        if (Checked && to > done) {
+            const std::uint32_t crc = Marks.empty() ? 0xFFFFFFFFU : Marks.back().second;
+            Marks.emplace_back(to, fbcrc::Update(crc, data + done, to - done));
         }
     }
     // The checksum of [dataStart, end), once the reading has ended.
     std::uint32_t DataCrc(const std::uint8_t* data, std::size_t dataStart, std::size_t end) const {
         std::size_t from = dataStart;
         std::uint32_t crc = 0xFFFFFFFFU;
-        if (DataStartKnown && DataStart == dataStart) {
+        if (Checked && DataStart == dataStart) {
             for (auto m = Marks.rbegin(); m != Marks.rend(); ++m) {
                 if (m->first <= end) {
                     from = m->first;
@@ -526,8 +528,9 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
     root->Tag = h.Tag;
 
     ImageReader r(data + dataStart, size - dataStart, dataStart, feed ? &feed->Read : nullptr);
-    // The data checksum follows the reading a stretch at a time, while the
-    // bytes are still in the cache.
+    // The data checksum (version 2 only) follows the reading a stretch at a
+    // time, while the bytes are still in the cache.
+    const bool checked = h.Version == 2;
     constexpr std::size_t CrcStretch = 64 * 1024;
     std::uint32_t crc = 0xFFFFFFFFU;
     std::size_t crcDone = 0;
@@ -538,7 +541,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
     std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
     FBTreeAccess::Maker maker;
     while (!levels.empty()) {
-        if (feed == nullptr && r.Pos() - crcDone >= CrcStretch) {
+        if (checked && feed == nullptr && r.Pos() - crcDone >= CrcStretch) {
             CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
             crcDone = r.Pos();
         }
@@ -624,23 +627,25 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
         }
     }
 
+    // A file that failed to read or changed meanwhile is no file read.
+    if (feed && feed->Read.Finish() != safefile::BackgroundRead::End::Ok) {
+        return false;
+    }
     // The data checksum runs over the records and level ends read, and the
     // file end marker, which is not read: a file without it still loads.
-    if (feed) {
-        // Its stretches are taken once the reading has ended; a file that
-        // failed to read or changed meanwhile is no file read.
-        if (feed->Read.Finish() != safefile::BackgroundRead::End::Ok) {
+    if (checked) {
+        if (feed) {
+            // Its stretches were taken on the reading thread.
+            crc = feed->DataCrc(data, dataStart, dataStart + r.Pos());
+        } else {
+            CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
+        }
+        const std::uint8_t fileEnd = 0;
+        CRC32(&fileEnd, 1, crc);
+        if (crc != c.DataCrc) {
+            lastError_ = fbeDataCrc;
             return false;
         }
-        crc = feed->DataCrc(data, dataStart, dataStart + r.Pos());
-    } else {
-        CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
-    }
-    const std::uint8_t fileEnd = 0;
-    CRC32(&fileEnd, 1, crc);
-    if (h.Version == 2 && crc != c.DataCrc) {
-        lastError_ = fbeDataCrc;
-        return false;
     }
 
     header_ = h;
@@ -653,6 +658,13 @@ bool TFreeBase::LoadData() {
     root_.reset();
     currentFileSize_ = 0;
     fileError_ = 0;
+    auto parse = [this](const std::uint8_t* data, std::size_t size, ImageFeed* feed) {
+        try {
+            return ParseImage(data, size, feed);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    };
     // A large file is read on a thread of its own while its entries are
     // made; a report of a few kilobytes is read at once.
     constexpr std::size_t ThreadFrom = 1u << 20;
@@ -664,43 +676,32 @@ bool TFreeBase::LoadData() {
         fileError_ = errno;
         return false;
     }
-    bool ok = false;
-    try {
-        ok = ParseImage(feed.Read.Data(), 0, &feed);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
+    bool ok = parse(feed.Read.Data(), 0, &feed);
+    std::size_t size = 0;
+    safefile::ReadBuffer file; // not cleared before the read fills it
     switch (feed.Read.Finish()) {
     case safefile::BackgroundRead::End::Ok:
+        size = feed.Read.Size();
         break;
     case safefile::BackgroundRead::End::Failed:
         fileError_ = errno;
         root_.reset();
         return false;
-    case safefile::BackgroundRead::End::Grew: {
+    case safefile::BackgroundRead::End::Grew:
         // Written to while read: read again, whole, as it is now.
         root_.reset();
         lastError_ = fbeNone;
-        safefile::ReadBuffer file; // not cleared before the read fills it
         if (!fbfile::ReadAll(boundPath_, file)) {
             fileError_ = errno;
             return false;
         }
-        try {
-            ok = ParseImage(file.data(), file.size());
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
-        if (ok) {
-            currentFileSize_ = static_cast<std::int64_t>(file.size());
-            imageSizeHint_ = file.size();
-        }
-        return ok;
-    }
+        ok = parse(file.data(), file.size(), nullptr);
+        size = file.size();
+        break;
     }
     if (ok) {
-        currentFileSize_ = static_cast<std::int64_t>(feed.Read.Size());
-        imageSizeHint_ = feed.Read.Size();
+        currentFileSize_ = static_cast<std::int64_t>(size);
+        imageSizeHint_ = size;
     }
     return ok;
 }

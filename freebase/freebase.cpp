@@ -368,15 +368,13 @@ TFBEntry* TFBNode::AddChild(TFBEntryType type) {
 }
 
 void TFBBinary::Release() {
-    if (store_) {
-        if (!store_->Holds(Data)) {
-            delete[] Data; // set by hand to a block of the caller's
-        }
-        FBBinaryStore::Release(store_);
-        store_ = nullptr;
-    } else {
+    // A block of a shared store goes with the store; any other, also one
+    // set by hand over a shared value, is the entry's own.
+    if (store_ == nullptr || !store_->Holds(Data)) {
         delete[] Data;
     }
+    FBBinaryStore::Release(store_);
+    store_ = nullptr;
 }
 
 TFBBinary::~TFBBinary() {
