@@ -79,10 +79,6 @@ static void InitWindowResources() {
 
 namespace {
 
-// Picture files of one image at fixed sizes, each decoded only when a size
-// near it is first asked for: a window's icon at start-up may be wanted at
-// one size or none, and decoding every file up front cost more than the
-// rest of the main window's set-up.
 // A PNG of our own resources. Told the format and kept from guessing it, the
 // reader takes the built-in decoder at once: guessing asks every
 // picture-format plug-in first, loading each of them.
@@ -92,6 +88,10 @@ QPixmap DecodePng(const QString& file) {
     return QPixmap::fromImage(reader.read());
 }
 
+// Picture files of one image at fixed sizes, each decoded only when a size
+// near it is first asked for: a window's icon at start-up may be wanted at
+// one size or none, and decoding every file up front cost more than the
+// rest of the main window's set-up.
 class SizedFilesEngine : public QIconEngine {
 public:
     explicit SizedFilesEngine(QMap<int, QString> files) : files_(std::move(files)) {}
