@@ -168,12 +168,21 @@ static QIcon ActionPicture(const char* file) {
     return QIcon(new SizedFilesEngine(std::move(files)));
 }
 
+// hicolor is the theme of programs' own icons that every desktop theme falls
+// back to, and the only one without a desktop theme: it has no pictures for
+// actions, and looking for one there probes every folder it lists, in the
+// user's copy without a cache too (thousands of file checks per picture).
+static bool DesktopIconTheme() {
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
+}
+
 QIcon ImageListIcon(int index) {
     InitWindowResources();
     const QIcon own = ActionPicture(ImageFile(index));
     // The desktop's theme where it has a fitting picture; ours elsewhere.
     const char* theme = ThemeName(index);
-    return theme ? QIcon::fromTheme(QLatin1String(theme), own) : own;
+    return theme && DesktopIconTheme() ? QIcon::fromTheme(QLatin1String(theme), own) : own;
 }
 
 QIcon ProgramIcon() {
