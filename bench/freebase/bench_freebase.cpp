@@ -3,6 +3,7 @@
 // crc32 over it (load), one write of the same bytes plus crc32 (save). The
 // ratios are printed as counters. Also: opening, reading and abandoning a
 // report file of about 2.3 KB.
+#include "bench/paired_ratio.h"
 #include "freebase/freebase.h"
 
 #include <benchmark/benchmark.h>
@@ -136,12 +137,14 @@ double Baseline(const std::string& path) {
 void Load(benchmark::State& state) {
     const std::string path = MakeLarge(static_cast<int>(state.range(0)));
     double load = 0, discard = 0, base = 0;
+    PairedRatio ratio;
     bool baseFirst = false;
     for (auto _ : state) {
         // Alternating the order keeps a busy machine from favouring either.
         baseFirst = !baseFirst;
+        double baseline = 0;
         if (baseFirst) {
-            base += Baseline(path);
+            baseline = Baseline(path);
         }
         TFreeBase db;
         db.SetFileName(path);
@@ -155,8 +158,10 @@ void Load(benchmark::State& state) {
         db.Abort();
         const auto t2 = Clock::now();
         if (!baseFirst) {
-            base += Baseline(path);
+            baseline = Baseline(path);
         }
+        base += baseline;
+        ratio.Add(Seconds(t0, t1), baseline);
         load += Seconds(t0, t1);
         discard += Seconds(t1, t2);
         state.SetIterationTime(Seconds(t0, t1));
@@ -165,7 +170,8 @@ void Load(benchmark::State& state) {
     state.counters["file_MB"] = static_cast<double>(fs::file_size(path)) / 1e6;
     state.counters["load_ms"] = 1e3 * load / n;
     state.counters["baseline_ms"] = 1e3 * base / n;
-    state.counters["ratio"] = load / base;
+    state.counters["ratio"] = ratio.OfSums();
+    state.counters["ratio_median"] = ratio.Median();
     state.counters["abort_ms"] = 1e3 * discard / n;
 }
 
@@ -185,6 +191,8 @@ void Save(benchmark::State& state) {
         return;
     }
     double save = 0, base = 0, baseSync = 0;
+    PairedRatio ratio;
+    PairedRatio ratioSync;
     for (auto _ : state) {
         const auto t0 = Clock::now();
         if (!db.Flush()) {
@@ -201,6 +209,8 @@ void Save(benchmark::State& state) {
         save += Seconds(t0, t1);
         base += Seconds(t1, t2);
         baseSync += Seconds(t2, t3);
+        ratio.Add(Seconds(t0, t1), Seconds(t1, t2));
+        ratioSync.Add(Seconds(t0, t1), Seconds(t2, t3));
         state.SetIterationTime(Seconds(t0, t1));
     }
     db.Abort();
@@ -208,10 +218,12 @@ void Save(benchmark::State& state) {
     state.counters["file_MB"] = static_cast<double>(bytes.size()) / 1e6;
     state.counters["save_ms"] = 1e3 * save / n;
     state.counters["baseline_ms"] = 1e3 * base / n;
-    state.counters["ratio"] = save / base;
+    state.counters["ratio"] = ratio.OfSums();
+    state.counters["ratio_median"] = ratio.Median();
     // The save flushes to disk before it renames; the same for the baseline.
     state.counters["baseline_fsync_ms"] = 1e3 * baseSync / n;
-    state.counters["ratio_fsync"] = save / baseSync;
+    state.counters["ratio_fsync"] = ratioSync.OfSums();
+    state.counters["ratio_fsync_median"] = ratioSync.Median();
 }
 
 // A report as the program writes it: 89 entries in 27 nodes, about 2.3 KB.
