@@ -37,6 +37,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <utility>
 
@@ -281,6 +282,11 @@ void TFormMain::CreatePanel1() {
 
     QAction* bound[6] = {ActionDeviceRead, ActionDeviceClear, ActionFileOpen,
                          ActionFileSave,   ActionFilePrint,   ActionExit};
+    constexpr int SpeedIconSide = 32;
+    QList<int> pictures;
+    for (QAction* a : bound)
+        pictures << a->property("imageIndex").toInt();
+    DecodeActionPicturesAhead(pictures, qCeil(SpeedIconSide * devicePixelRatioF()));
     for (int i = 0; i < 6; ++i) {
         // Bound by hand rather than as default action, so that the hint of
         // the button survives the action's enabling and disabling.
@@ -289,7 +295,7 @@ void TFormMain::CreatePanel1() {
         QAction* a = bound[i];
         b->setIcon(a->icon());
         b->setText(a->iconText());
-        b->setIconSize(QSize(32, 32));
+        b->setIconSize(QSize(SpeedIconSide, SpeedIconSide));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setAutoRaise(true);
         b->setFixedHeight(Panel1Height - 6);

@@ -5,17 +5,21 @@
 #include "platform/window_style.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QIcon>
 #include <QIconEngine>
 #include <QImageReader>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOption>
+#include <QThreadPool>
 #include <QVariant>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -82,10 +86,40 @@ namespace {
 // A PNG of our own resources. Told the format and kept from guessing it, the
 // reader takes the built-in decoder at once: guessing asks every
 // picture-format plug-in first, loading each of them.
-QPixmap DecodePng(const QString& file) {
+QImage DecodePngImage(const QString& file) {
     QImageReader reader(file, "png");
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return reader.read();
+}
+
+// Pictures decoded on a worker thread while the main window is being made,
+// by file; each is taken out by the first paint that wants it.
+struct DecodedAhead {
+    QMutex lock;
+    QHash<QString, QImage> images;
+};
+
+DecodedAhead& Ahead() {
+    static DecodedAhead ahead;
+    return ahead;
+}
+
+QPixmap DecodePng(const QString& file) {
+    QImage image;
+    {
+        const QMutexLocker hold(&Ahead().lock);
+        image = Ahead().images.take(file);
+    }
+    // Not there (yet): decoded here, as if nothing had been started.
+    if (image.isNull())
+        image = DecodePngImage(file);
+    return QPixmap::fromImage(std::move(image));
+}
+
+constexpr int PictureSides[] = {16, 24, 32, 48, 64};
+
+QString PictureFile(const QString& name, int side) {
+    return QStringLiteral(":/app/actions/%1-%2.png").arg(name).arg(side);
 }
 
 // Picture files of one image at fixed sizes, each decoded only when a size
@@ -163,9 +197,34 @@ static QIcon ActionPicture(const char* file) {
         return QIcon();
     const QString name = QLatin1String(file);
     QMap<int, QString> files;
-    for (int size : {16, 24, 32, 48, 64})
-        files.insert(size, QStringLiteral(":/app/actions/%1-%2.png").arg(name).arg(size));
+    for (int side : PictureSides)
+        files.insert(side, PictureFile(name, side));
     return QIcon(new SizedFilesEngine(std::move(files)));
+}
+
+void DecodeActionPicturesAhead(const QList<int>& indexes, int side) {
+    InitWindowResources();
+    // The file the icon will pick: the smallest that fills the side.
+    int file = PictureSides[std::size(PictureSides) - 1];
+    for (int s : PictureSides) {
+        if (s >= side) {
+            file = s;
+            break;
+        }
+    }
+    QStringList files;
+    for (int index : indexes)
+        if (const char* name = ImageFile(index))
+            files << PictureFile(QLatin1String(name), file);
+    Ahead(); // made first, so that it outlives the worker
+    // The application waits for its thread pool before it ends.
+    QThreadPool::globalInstance()->start([files] {
+        for (const QString& f : files) {
+            QImage image = DecodePngImage(f);
+            const QMutexLocker hold(&Ahead().lock);
+            Ahead().images.insert(f, std::move(image));
+        }
+    });
 }
 
 // hicolor is the theme of programs' own icons that every desktop theme falls

@@ -3,10 +3,15 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QList>
 #include <QMap>
 
 // Picture number `index` of the main window's image list (0, 2, ... 20).
 QIcon ImageListIcon(int index);
+
+// Starts decoding these pictures, as drawn `side` pixels wide, on a worker
+// thread, so that the first paint finds them ready.
+void DecodeActionPicturesAhead(const QList<int>& indexes, int side);
 
 // The program's own icon, as its desktop entry shows it (packaging/vrx310.svg).
 QIcon ProgramIcon();
