@@ -118,6 +118,18 @@ QPixmap DecodePng(const QString& file) {
 
 constexpr int PictureSides[] = {16, 24, 32, 48, 64};
 
+// Of picture sides in ascending order, the smallest that fills `wanted`,
+// else the largest.
+template <typename It> int FillingSide(It side, It end, int wanted) {
+    int last = 0;
+    for (; side != end; ++side) {
+        last = *side;
+        if (last >= wanted)
+            break;
+    }
+    return last;
+}
+
 QString PictureFile(const QString& name, int side) {
     return QStringLiteral(":/app/actions/%1-%2.png").arg(name).arg(side);
 }
@@ -173,13 +185,9 @@ public:
     }
 
 private:
-    // The smallest file that fills the size, else the largest.
     int Pick(const QSize& size) const {
-        const int wanted = std::max(size.width(), size.height());
-        for (auto it = files_.cbegin(); it != files_.cend(); ++it)
-            if (it.key() >= wanted)
-                return it.key();
-        return files_.lastKey();
+        return FillingSide(files_.keyBegin(), files_.keyEnd(),
+                           std::max(size.width(), size.height()));
     }
 
     QMap<int, QString> files_;
@@ -202,20 +210,28 @@ static QIcon ActionPicture(const char* file) {
     return QIcon(new SizedFilesEngine(std::move(files)));
 }
 
+// hicolor is the theme of programs' own icons that every desktop theme falls
+// back to, and the only one without a desktop theme: it has no pictures for
+// actions, and looking for one there probes every folder it lists, in the
+// user's copy without a cache too (thousands of file checks per picture).
+static bool DesktopIconTheme() {
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
+}
+
 void DecodeActionPicturesAhead(const QList<int>& indexes, int side) {
     InitWindowResources();
-    // The file the icon will pick: the smallest that fills the side.
-    int file = PictureSides[std::size(PictureSides) - 1];
-    for (int s : PictureSides) {
-        if (s >= side) {
-            file = s;
-            break;
-        }
-    }
+    // The file the icon will take.
+    const int file = FillingSide(std::begin(PictureSides), std::end(PictureSides), side);
     QStringList files;
-    for (int index : indexes)
-        if (const char* name = ImageFile(index))
+    for (int index : indexes) {
+        const char* name = ImageFile(index);
+        // Where the desktop's theme may draw it, ours is decoded only if needed.
+        if (name && !(ThemeName(index) && DesktopIconTheme()))
             files << PictureFile(QLatin1String(name), file);
+    }
+    if (files.isEmpty())
+        return;
     Ahead(); // made first, so that it outlives the worker
     // The application waits for its thread pool before it ends.
     QThreadPool::globalInstance()->start([files] {
@@ -225,15 +241,6 @@ void DecodeActionPicturesAhead(const QList<int>& indexes, int side) {
             Ahead().images.insert(f, std::move(image));
         }
     });
-}
-
-// hicolor is the theme of programs' own icons that every desktop theme falls
-// back to, and the only one without a desktop theme: it has no pictures for
-// actions, and looking for one there probes every folder it lists, in the
-// user's copy without a cache too (thousands of file checks per picture).
-static bool DesktopIconTheme() {
-    const QString theme = QIcon::themeName();
-    return !theme.isEmpty() && theme != QLatin1String("hicolor");
 }
 
 QIcon ImageListIcon(int index) {
