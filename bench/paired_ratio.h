@@ -16,6 +16,8 @@ public:
             ratios_.push_back(measured / reference);
         }
     }
+    double MeasuredSum() const { return measured_; }
+    double ReferenceSum() const { return reference_; }
     // Sum of the measured times over the sum of the references.
     double OfSums() const { return reference_ > 0 ? measured_ / reference_ : 0; }
     double Median() {

@@ -136,7 +136,7 @@ double Baseline(const std::string& path) {
 
 void Load(benchmark::State& state) {
     const std::string path = MakeLarge(static_cast<int>(state.range(0)));
-    double load = 0, discard = 0, base = 0;
+    double discard = 0;
     PairedRatio ratio;
     bool baseFirst = false;
     for (auto _ : state) {
@@ -160,16 +160,14 @@ void Load(benchmark::State& state) {
         if (!baseFirst) {
             baseline = Baseline(path);
         }
-        base += baseline;
         ratio.Add(Seconds(t0, t1), baseline);
-        load += Seconds(t0, t1);
         discard += Seconds(t1, t2);
         state.SetIterationTime(Seconds(t0, t1));
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["file_MB"] = static_cast<double>(fs::file_size(path)) / 1e6;
-    state.counters["load_ms"] = 1e3 * load / n;
-    state.counters["baseline_ms"] = 1e3 * base / n;
+    state.counters["load_ms"] = 1e3 * ratio.MeasuredSum() / n;
+    state.counters["baseline_ms"] = 1e3 * ratio.ReferenceSum() / n;
     state.counters["ratio"] = ratio.OfSums();
     state.counters["ratio_median"] = ratio.Median();
     state.counters["abort_ms"] = 1e3 * discard / n;
@@ -190,7 +188,6 @@ void Save(benchmark::State& state) {
         state.SkipWithError("load failed");
         return;
     }
-    double save = 0, base = 0, baseSync = 0;
     PairedRatio ratio;
     PairedRatio ratioSync;
     for (auto _ : state) {
@@ -206,9 +203,6 @@ void Save(benchmark::State& state) {
         WriteWhole(plain, bytes, true);
         benchmark::DoNotOptimize(crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
         const auto t3 = Clock::now();
-        save += Seconds(t0, t1);
-        base += Seconds(t1, t2);
-        baseSync += Seconds(t2, t3);
         ratio.Add(Seconds(t0, t1), Seconds(t1, t2));
         ratioSync.Add(Seconds(t0, t1), Seconds(t2, t3));
         state.SetIterationTime(Seconds(t0, t1));
@@ -216,12 +210,12 @@ void Save(benchmark::State& state) {
     db.Abort();
     const double n = static_cast<double>(state.iterations());
     state.counters["file_MB"] = static_cast<double>(bytes.size()) / 1e6;
-    state.counters["save_ms"] = 1e3 * save / n;
-    state.counters["baseline_ms"] = 1e3 * base / n;
+    state.counters["save_ms"] = 1e3 * ratio.MeasuredSum() / n;
+    state.counters["baseline_ms"] = 1e3 * ratio.ReferenceSum() / n;
     state.counters["ratio"] = ratio.OfSums();
     state.counters["ratio_median"] = ratio.Median();
     // The save flushes to disk before it renames; the same for the baseline.
-    state.counters["baseline_fsync_ms"] = 1e3 * baseSync / n;
+    state.counters["baseline_fsync_ms"] = 1e3 * ratioSync.ReferenceSum() / n;
     state.counters["ratio_fsync"] = ratioSync.OfSums();
     state.counters["ratio_fsync_median"] = ratioSync.Median();
 }

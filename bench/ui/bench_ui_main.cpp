@@ -170,7 +170,6 @@ void BM_StartupToShown(benchmark::State& state) {
     DestroyWindows();
     const std::string emptySize =
         std::to_string(size.width()) + "x" + std::to_string(size.height());
-    double emptyTotal = 0;
     PairedRatio ratio;
     for (auto _ : state) {
         ::setenv("VRX310_BENCH_EMPTY_WINDOW", emptySize.c_str(), 1);
@@ -182,10 +181,10 @@ void BM_StartupToShown(benchmark::State& state) {
             return;
         }
         ratio.Add(seconds, empty);
-        emptyTotal += empty;
         state.SetIterationTime(seconds);
     }
-    state.counters["empty_ms"] = 1000 * emptyTotal / static_cast<double>(state.iterations());
+    state.counters["empty_ms"] =
+        1000 * ratio.ReferenceSum() / static_cast<double>(state.iterations());
     state.counters["ratio_to_empty"] = ratio.OfSums();
     state.counters["ratio_to_empty_median"] = ratio.Median();
 }
