@@ -1,14 +1,13 @@
 #include "platform/startup_memory.h"
 
 #include <algorithm>
-#include <climits>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <system_error>
 #include <thread>
 
 #if defined(__GLIBC__)
-#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -29,52 +28,52 @@
 #define VRX_STARTUP_MEMORY 0
 #endif
 
-struct StartupMemory::Impl {
-    std::thread mapper;
-    bool started = false;
-};
-
 namespace {
 
-#if VRX_STARTUP_MEMORY
-// The allocator's starting values; its own later adjustment of them stays
-// off once they have been set.
-void Restore() {
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-}
-#endif
+// Pieces small enough for the heap itself (the library maps larger blocks
+// of their own); given back side by side, they become one free block.
+constexpr std::size_t PieceBytes = 64 * 1024;
+constexpr std::size_t MaxPieces = 256;
 
 } // namespace
 
+struct StartupMemory::Impl {
+    std::thread mapper;
+    // The last piece stays taken until the thread is done: it keeps the
+    // free block from joining the heap's end, which the library gives back
+    // to the system, pages the thread is reading and all.
+    void* guard = nullptr;
+    bool started = false;
+};
+
 StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
 #if VRX_STARTUP_MEMORY
-    if (bytes == 0 || bytes > INT_MAX / 2)
+    const std::size_t pieces = std::min(bytes / PieceBytes, MaxPieces - 1);
+    if (pieces == 0)
         return;
-    const int size = static_cast<int>(bytes);
-    // The heap must not give back its end while the thread reads it; the
-    // block must come from the heap, not a mapping of its own.
-    if (mallopt(M_TRIM_THRESHOLD, INT_MAX) == 0 || mallopt(M_MMAP_THRESHOLD, 2 * size) == 0) {
-        Restore();
+    std::array<void*, MaxPieces> taken{};
+    std::size_t n = 0;
+    while (n <= pieces && (taken[n] = std::malloc(PieceBytes)) != nullptr)
+        ++n;
+    // Only pieces cut one after the other from the heap's end make one block
+    // with the guard after it; anything else is given back unused.
+    const auto at = [&](std::size_t i) { return reinterpret_cast<std::uintptr_t>(taken[i]); };
+    bool inRow = n == pieces + 1 && at(1) > at(0);
+    for (std::size_t i = 1; inRow && i < n; ++i)
+        inRow = at(i) - at(i - 1) == at(1) - at(0);
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        std::free(taken[i]);
+    if (!inRow) {
+        if (n > 0)
+            std::free(taken[n - 1]);
         return;
     }
-    // Given back at once, the block is where the next allocations are cut
-    // from.
-    void* block = std::malloc(bytes);
-    const auto at = reinterpret_cast<std::uintptr_t>(block);
-    std::free(block);
-    // The pictures of the first window (a few hundred kilobytes) are cut
-    // from it too.
-    mallopt(M_MMAP_THRESHOLD, size / 2);
-    if (at == 0) {
-        Restore();
-        return;
-    }
+    d_->guard = taken[pieces];
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t from = (at + page - 1) & ~(page - 1);
-    const std::uintptr_t to = (at + bytes) & ~(page - 1);
+    const std::uintptr_t from = (at(0) + page - 1) & ~(page - 1);
+    const std::uintptr_t to = at(pieces) & ~(page - 1);
     auto map = [from, to, page] {
-        // A step at a time from the start, which the main thread wants first.
+        // A step at a time from the start, which the main thread takes first.
         constexpr std::uintptr_t Step = 64 * 1024;
         for (std::uintptr_t s = from; s < to; s += Step) {
             const std::uintptr_t e = std::min(to, s + Step);
@@ -89,7 +88,8 @@ StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
         d_->mapper = std::thread(map);
     } catch (const std::system_error&) {
         // No thread: the pages come as they are wanted, as without this.
-        Restore();
+        std::free(d_->guard);
+        d_->guard = nullptr;
         return;
     }
     d_->started = true;
@@ -103,12 +103,11 @@ StartupMemory::~StartupMemory() {
 }
 
 void StartupMemory::Wait() {
-#if VRX_STARTUP_MEMORY
-    if (!d_->mapper.joinable())
-        return;
-    d_->mapper.join();
-    Restore();
-#endif
+    if (d_->mapper.joinable())
+        d_->mapper.join();
+    // What the window has not used is now the heap's again, to give back.
+    std::free(d_->guard);
+    d_->guard = nullptr;
 }
 
 bool StartupMemory::Started() const {
