@@ -8,6 +8,7 @@
 #include <thread>
 
 #if defined(__GLIBC__)
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -21,8 +22,10 @@
 #define VRX_STARTUP_MEMORY 0
 #endif
 #endif
-#if !defined(VRX_STARTUP_MEMORY) && defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
+#if !defined(VRX_STARTUP_MEMORY) && defined(__GLIBC__)
+#if __GLIBC_PREREQ(2, 33) && defined(MADV_POPULATE_WRITE)
 #define VRX_STARTUP_MEMORY 1
+#endif
 #endif
 #ifndef VRX_STARTUP_MEMORY
 #define VRX_STARTUP_MEMORY 0
@@ -53,12 +56,16 @@ StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
         return;
     std::array<void*, MaxPieces> taken{};
     std::size_t n = 0;
+    // The library's own heap, not an allocator put in its place, which
+    // might unmap freed memory while the thread reads it.
+    const std::size_t before = mallinfo2().uordblks;
     while (n <= pieces && (taken[n] = std::malloc(PieceBytes)) != nullptr)
         ++n;
+    const bool ours = mallinfo2().uordblks - before >= n * PieceBytes;
     // Only pieces cut one after the other from the heap's end make one block
     // with the guard after it; anything else is given back unused.
     const auto at = [&](std::size_t i) { return reinterpret_cast<std::uintptr_t>(taken[i]); };
-    bool inRow = n == pieces + 1 && at(1) > at(0);
+    bool inRow = ours && n == pieces + 1 && at(1) > at(0);
     for (std::size_t i = 1; inRow && i < n; ++i)
         inRow = at(i) - at(i - 1) == at(1) - at(0);
     for (std::size_t i = 0; i + 1 < n; ++i)
