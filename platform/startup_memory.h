@@ -25,7 +25,8 @@ public:
 
     // Waits for the thread and lets the heap give back what was not used.
     void Wait();
-    // Whether the thread was started (never where nothing is done).
+    // Whether the pages are being made ready, until Wait() (never where
+    // nothing is done).
     bool Started() const;
 
 private:

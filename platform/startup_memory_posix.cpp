@@ -8,7 +8,6 @@
 #include <thread>
 
 #if defined(__GLIBC__)
-#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -31,6 +30,12 @@
 #define VRX_STARTUP_MEMORY 0
 #endif
 
+#if VRX_STARTUP_MEMORY
+// Where the program's data ends; the heap the library grows with sbrk lies
+// above it.
+extern "C" char end;
+#endif
+
 namespace {
 
 // Pieces small enough for the heap itself (the library maps larger blocks
@@ -46,7 +51,6 @@ struct StartupMemory::Impl {
     // free block from joining the heap's end, which the library gives back
     // to the system, pages the thread is reading and all.
     void* guard = nullptr;
-    bool started = false;
 };
 
 StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
@@ -56,16 +60,16 @@ StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
         return;
     std::array<void*, MaxPieces> taken{};
     std::size_t n = 0;
-    // The library's own heap, not an allocator put in its place, which
-    // might unmap freed memory while the thread reads it.
-    const std::size_t before = mallinfo2().uordblks;
     while (n <= pieces && (taken[n] = std::malloc(PieceBytes)) != nullptr)
         ++n;
-    const bool ours = mallinfo2().uordblks - before >= n * PieceBytes;
-    // Only pieces cut one after the other from the heap's end make one block
-    // with the guard after it; anything else is given back unused.
     const auto at = [&](std::size_t i) { return reinterpret_cast<std::uintptr_t>(taken[i]); };
-    bool inRow = ours && n == pieces + 1 && at(1) > at(0);
+    // Only pieces cut one after the other from the heap the library grows
+    // past the program's data (not mappings of an allocator put in its
+    // place, which might unmap freed memory while the thread reads it) make
+    // one block with the guard after it; anything else is given back unused.
+    const auto heapEnd = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    bool inRow = n == pieces + 1 && at(1) > at(0) &&
+                 at(0) > reinterpret_cast<std::uintptr_t>(&end) && at(pieces) < heapEnd;
     for (std::size_t i = 1; inRow && i < n; ++i)
         inRow = at(i) - at(i - 1) == at(1) - at(0);
     for (std::size_t i = 0; i + 1 < n; ++i)
@@ -99,7 +103,6 @@ StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
         d_->guard = nullptr;
         return;
     }
-    d_->started = true;
 #else
     (void)bytes;
 #endif
@@ -118,5 +121,5 @@ void StartupMemory::Wait() {
 }
 
 bool StartupMemory::Started() const {
-    return d_->started;
+    return d_->guard != nullptr;
 }
