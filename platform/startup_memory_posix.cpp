@@ -30,6 +30,13 @@
 #define VRX_STARTUP_MEMORY 0
 #endif
 
+#if VRX_STARTUP_MEMORY
+// Where the program's data ends, as the linker marks it; the heap the library
+// grows with sbrk lies above it. (Qt declares a function `end`, so not that
+// name of the mark.)
+extern "C" char _end;
+#endif
+
 namespace {
 
 // Pieces small enough for the heap itself (the library maps larger blocks
@@ -61,12 +68,9 @@ StartupMemory::StartupMemory(std::size_t bytes) : d_(std::make_unique<Impl>()) {
     // past the program's data (not mappings of an allocator put in its
     // place, which might unmap freed memory while the thread reads it) make
     // one block with the guard after it; anything else is given back unused.
-    // Where the program's data ends (the linker's symbol, declared here so
-    // that it hides no other `end`), and the heap's end.
-    extern char end;
     const auto heapEnd = reinterpret_cast<std::uintptr_t>(::sbrk(0));
     bool inRow = n == pieces + 1 && at(1) > at(0) &&
-                 at(0) > reinterpret_cast<std::uintptr_t>(&end) && at(pieces) < heapEnd;
+                 at(0) > reinterpret_cast<std::uintptr_t>(&_end) && at(pieces) < heapEnd;
     for (std::size_t i = 1; inRow && i < n; ++i)
         inRow = at(i) - at(i - 1) == at(1) - at(0);
     for (std::size_t i = 0; i + 1 < n; ++i)
