@@ -35,8 +35,11 @@ namespace {
 #endif
 
 // Blocks of 16, 32, ... 128 bytes cut from 64 KiB slabs; a freed block
-// waits in its size's list for the next entry of that size. Slabs are kept
-// for the run. Under the address sanitizer every entry is its own
+// waits at the end of its size's list for the next entry of that size.
+// A closed file's tree is freed in file order, so the next file read takes
+// the blocks back in the order they lie in memory, which the processor can
+// fetch ahead; the other way round costs a cache miss per entry. Slabs are
+// kept for the run. Under the address sanitizer every entry is its own
 // allocation, so that use after free is still caught.
 class EntryPool {
 public:
@@ -78,11 +81,13 @@ public:
         }
         const std::size_t c = ClassOf(size);
         const Lock lock(busy_);
-        Block* b = new (p) Block{free_[c].Head};
-        if (free_[c].Head == nullptr) {
-            free_[c].Tail = b;
+        Block* b = new (p) Block{nullptr};
+        if (free_[c].Tail == nullptr) {
+            free_[c].Head = b;
+        } else {
+            free_[c].Tail->Next = b;
         }
-        free_[c].Head = b;
+        free_[c].Tail = b;
     }
 
     // For a run of entries of one size under one lock: every free block of
@@ -303,6 +308,8 @@ void* FBTreeAccess::Maker::Take(std::size_t size) {
     head_[c] = b->Next;
     if (b->Next == nullptr) {
         tail_[c] = nullptr;
+    } else {
+        __builtin_prefetch(b->Next, 1); // the next entry's block, to be written
     }
     return b;
 }
