@@ -217,14 +217,14 @@ void BackgroundRead::Run() {
         }
         const std::size_t from = got;
         got += static_cast<std::size_t>(n);
+        if (piece_) {
+            piece_(buffer_.get(), from, got);
+        }
         {
             const std::lock_guard<std::mutex> hold(s.lock);
             s.arrived = got;
         }
         s.arrival.notify_all();
-        if (piece_) {
-            piece_(buffer_.get(), from, got);
-        }
         stretch = 256 * 1024;
     }
     if (end == End::Ok && got == size_ && !s.stop) {

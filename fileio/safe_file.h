@@ -71,7 +71,9 @@ ReadStatus ReadRegularFile(const std::string& path, ReadBuffer& out, std::uint64
 // at once in Start. The same checks as ReadRegularFile.
 //   Start, then WaitFor as much as is needed, then Finish.
 // `piece` is called on the reading thread for each stretch as it arrives,
-// in order, with the whole buffer and the stretch's bounds.
+// in order, with the whole buffer and the stretch's bounds, before WaitFor
+// answers with the stretch: what it finds out about the bytes is known
+// before the reader sees them.
 class BackgroundRead {
 public:
     using PieceFn = std::function<void(const std::uint8_t* data, std::size_t from, std::size_t to)>;
@@ -85,6 +87,7 @@ public:
     // The buffer: the file's size as checked at the start. Bytes past what
     // WaitFor answered may not be there yet.
     const std::uint8_t* Data() const { return buffer_.get(); }
+    std::size_t FileSize() const { return size_; } // as checked at the start
     // Blocks until `bytes` bytes have arrived or the reading has ended;
     // answers how many have arrived.
     std::size_t WaitFor(std::size_t bytes);
