@@ -16,6 +16,7 @@
 #include "freebase/freebase.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <climits>
@@ -87,64 +88,24 @@ private:
     std::size_t pos_ = 0;
 };
 
-} // namespace
-
-// A file being read on another thread: the parser waits for bytes it needs
-// that have not arrived, and the reading thread takes the data checksum of
-// each stretch as it comes, so that only its end is left to the parser.
-struct TFreeBase::ImageFeed {
-    safefile::BackgroundRead Read;
-    // Checksums on the reading thread, for a file whose header says
-    // version 2 (version 1 has none): `Marks` holds (offset, checksum of
-    // the data from its start to the offset).
-    bool HeaderSeen = false;
-    bool Checked = false;
-    std::size_t DataStart = 0; // from the header's size field, not yet checked
-    std::vector<std::pair<std::size_t, std::uint32_t>> Marks;
-
-    void Piece(const std::uint8_t* data, std::size_t to) {
-        if (!HeaderSeen) {
-            if (to < 8) {
-                return;
-            }
-            DataStart = GetU16(data + 4);
-            Checked = GetU16(data + 6) == 2;
-            HeaderSeen = true;
-        }
-        const std::size_t done = Marks.empty() ? DataStart : Marks.back().first;
-        if (Checked && to > done) {
-            const std::uint32_t crc = Marks.empty() ? 0xFFFFFFFFU : Marks.back().second;
-            Marks.emplace_back(to, fbcrc::Update(crc, data + done, to - done));
-        }
-    }
-    // The checksum of [dataStart, end), once the reading has ended.
-    std::uint32_t DataCrc(const std::uint8_t* data, std::size_t dataStart, std::size_t end) const {
-        std::size_t from = dataStart;
-        std::uint32_t crc = 0xFFFFFFFFU;
-        if (Checked && DataStart == dataStart) {
-            for (auto m = Marks.rbegin(); m != Marks.rend(); ++m) {
-                if (m->first <= end) {
-                    from = m->first;
-                    crc = m->second;
-                    break;
-                }
-            }
-        }
-        return fbcrc::Update(crc, data + from, end - from);
-    }
-};
-
-namespace {
-
 // Reads from the file image; every read checks what is left, and waits
 // for a file still arriving.
 class ImageReader {
 public:
+    // `splitAt`: where the reading thread takes over, a file offset that
+    // is set before the bytes after it arrive.
     ImageReader(const std::uint8_t* data, std::size_t size, std::size_t base,
-                safefile::BackgroundRead* feed)
-        : data_(data), size_(size), base_(base), feed_(feed) {}
+                safefile::BackgroundRead* feed = nullptr,
+                const std::atomic<std::size_t>* splitAt = nullptr)
+        : data_(data), size_(size), base_(base), feed_(feed), splitAt_(splitAt) {}
     std::size_t Pos() const { return pos_; }
     std::size_t Left() const { return size_ - pos_; }
+    // Where to stop, as known from what has arrived; SIZE_MAX for nowhere.
+    std::size_t Stop() const { return stop_; }
+    void NoStop() {
+        splitAt_ = nullptr;
+        stop_ = SIZE_MAX;
+    }
     bool Byte(std::uint8_t& b) {
         if (pos_ >= size_ && !More(1)) {
             return false;
@@ -179,6 +140,10 @@ private:
         }
         const std::size_t arrived = feed_->WaitFor(base_ + pos_ + n);
         size_ = arrived > base_ ? arrived - base_ : 0;
+        if (splitAt_) {
+            const std::size_t at = splitAt_->load(std::memory_order_acquire);
+            stop_ = at >= base_ && at != SIZE_MAX ? at - base_ : SIZE_MAX;
+        }
         return Left() >= n;
     }
 
@@ -186,8 +151,371 @@ private:
     std::size_t size_;
     std::size_t base_; // where data_ lies in the file
     safefile::BackgroundRead* feed_;
+    const std::atomic<std::size_t>* splitAt_;
+    std::size_t stop_ = SIZE_MAX;
     std::size_t pos_ = 0;
 };
+
+// An open level of the tree being read, with its last child so far.
+struct Level {
+    TFBEntry* Parent;
+    FBTreeAccess::Slots Slots;
+    TFBEntry* Last;
+};
+
+// The data checksum of a file read from memory, taken a stretch at a time
+// while the bytes are still in the cache.
+struct StretchCrc {
+    const std::uint8_t* Data;
+    std::size_t Done = 0;
+    std::uint32_t Crc = 0xFFFFFFFFU;
+};
+
+enum class RecordsEnd { Done, Stopped, Malformed };
+
+// Reads records into the open levels until the outermost has ended (Done),
+// until the reader stands at its stop (Stopped, the levels still open) or
+// until a record does not fit what the file holds (Malformed).
+RecordsEnd ReadRecords(ImageReader& r, std::vector<Level>& levels, FBTreeAccess::Maker& maker,
+                       StretchCrc* crc) {
+    constexpr std::size_t CrcStretch = 64 * 1024;
+    while (!levels.empty()) {
+        if (r.Pos() == r.Stop()) {
+            return RecordsEnd::Stopped;
+        }
+        if (crc && r.Pos() - crc->Done >= CrcStretch) {
+            crc->Crc = fbcrc::Update(crc->Crc, crc->Data + crc->Done, r.Pos() - crc->Done);
+            crc->Done = r.Pos();
+        }
+        std::uint8_t type = 0;
+        if (!r.Byte(type)) {
+            return RecordsEnd::Malformed;
+        }
+        if (type == 0) {
+            levels.pop_back();
+            continue;
+        }
+        if (type > 5) {
+            return RecordsEnd::Malformed;
+        }
+        std::int32_t n = 0;
+        if (!r.I32(n)) {
+            return RecordsEnd::Malformed;
+        }
+        std::string_view name; // a negative length is an empty name
+        if (n > 0) {
+            const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(n));
+            if (bytes == nullptr) {
+                return RecordsEnd::Malformed;
+            }
+            name = {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)};
+        }
+        TFBEntry* e = maker.Make(static_cast<TFBEntryType>(type), name);
+        Level& level = levels.back();
+        e->Parent = level.Parent;
+        if (level.Last == nullptr) {
+            *level.Slots.First = e;
+            e->Prev = level.Parent;
+        } else {
+            level.Last->Next = e;
+            e->Prev = level.Last;
+        }
+        level.Last = *level.Slots.Last = e;
+        if (!r.I32(e->Tag)) {
+            return RecordsEnd::Malformed;
+        }
+        switch (static_cast<TFBEntryType>(type)) {
+        case TFBEntryType::node:
+            levels.push_back({e, FBTreeAccess::SlotsOf(e), nullptr});
+            break;
+        case TFBEntryType::int32:
+            if (!r.I32(static_cast<TFBInteger*>(e)->Value)) {
+                return RecordsEnd::Malformed;
+            }
+            break;
+        case TFBEntryType::str32: {
+            std::int32_t m = 0;
+            if (!r.I32(m)) {
+                return RecordsEnd::Malformed;
+            }
+            if (m > 0) {
+                const std::uint8_t* text = r.Take(static_cast<std::size_t>(m));
+                if (text == nullptr) {
+                    return RecordsEnd::Malformed;
+                }
+                static_cast<TFBString*>(e)->Value.assign(reinterpret_cast<const char*>(text),
+                                                         static_cast<std::size_t>(m));
+            }
+            break;
+        }
+        case TFBEntryType::bin32: {
+            auto* b = static_cast<TFBBinary*>(e);
+            std::int32_t m = 0;
+            if (!r.I32(m)) {
+                return RecordsEnd::Malformed;
+            }
+            if (m > 0) {
+                const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(m));
+                if (bytes == nullptr) {
+                    return RecordsEnd::Malformed;
+                }
+                if (!maker.SetBinary(b, bytes, static_cast<std::size_t>(m))) {
+                    return RecordsEnd::Malformed;
+                }
+            } else {
+                b->Size = m; // a negative size is kept, with no bytes
+            }
+            break;
+        }
+        default: { // floating
+            const std::uint8_t* v = r.Take(10);
+            if (v == nullptr) {
+                return RecordsEnd::Malformed;
+            }
+            std::memcpy(static_cast<TFBFloat*>(e)->Value.Bytes.data(), v, 10);
+            break;
+        }
+        }
+    }
+    return RecordsEnd::Done;
+}
+
+// Walks records by their lengths alone, as ReadRecords reads them, from
+// `pos` while whole records lie before `to`; `depth` counts the open
+// levels. Found: `pos` is a record at or past `target`. Off: no record can
+// be found there (a type past 5, or the outermost level ended).
+enum class Scan { More, Found, Off };
+
+Scan ScanRecords(const std::uint8_t* data, std::size_t to, std::size_t target, std::size_t& pos,
+                 std::size_t& depth) {
+    while (pos < target) {
+        if (pos >= to) {
+            return Scan::More;
+        }
+        const std::size_t left = to - pos;
+        const std::uint8_t type = data[pos];
+        if (type == 0) {
+            ++pos;
+            if (--depth == 0) {
+                return Scan::Off;
+            }
+            continue;
+        }
+        if (type > 5) {
+            return Scan::Off;
+        }
+        if (left < 9) {
+            return Scan::More;
+        }
+        const auto n = static_cast<std::int32_t>(GetU32(data + pos + 1));
+        std::size_t need = 9 + (n > 0 ? static_cast<std::size_t>(n) : 0);
+        switch (static_cast<TFBEntryType>(type)) {
+        case TFBEntryType::node:
+            break;
+        case TFBEntryType::int32:
+            need += 4;
+            break;
+        case TFBEntryType::floating:
+            need += 10;
+            break;
+        default: { // text and binary: a length, then the bytes
+            if (left < need + 4) {
+                return Scan::More;
+            }
+            const auto m = static_cast<std::int32_t>(GetU32(data + pos + need));
+            need += 4 + (m > 0 ? static_cast<std::size_t>(m) : 0);
+        }
+        }
+        if (left < need) {
+            return Scan::More;
+        }
+        pos += need;
+        if (type == static_cast<std::uint8_t>(TFBEntryType::node)) {
+            ++depth;
+        }
+    }
+    return Scan::Found;
+}
+
+// The new children of each level open at a split: the reading thread does
+// not know those levels' entries, so it keeps their children here.
+struct Chain {
+    TFBEntry* First = nullptr;
+    TFBEntry* Last = nullptr;
+};
+
+} // namespace
+
+// A file being read on another thread: the parser waits for bytes it needs
+// that have not arrived, and the reading thread takes the data checksum of
+// each stretch as it comes, so that only its end is left to the parser.
+//
+// A large file is also split: while the bytes arrive, the reading thread
+// walks the records by their lengths to one past most of the file, and
+// once it has read the file it reads the records from there on into a
+// tree of its own. The parser stops at that record and links the rest in.
+// A split that does not fit, or a rest that does not read, is read on by
+// the parser as if there were none.
+struct TFreeBase::ImageFeed {
+    safefile::BackgroundRead Read;
+    // Checksums on the reading thread, for a file whose header says
+    // version 2 (version 1 has none): `Marks` holds (offset, checksum of
+    // the data from its start to the offset).
+    bool HeaderSeen = false;
+    bool Checked = false;
+    std::size_t DataStart = 0; // from the header's size field, not yet checked
+    std::vector<std::pair<std::size_t, std::uint32_t>> Marks;
+
+    // The split. `SplitFrom`: the smallest file that is split.
+    std::size_t SplitFrom = SIZE_MAX;
+    std::size_t ScanTarget = 0; // 0: not walking
+    std::size_t ScanPos = 0;
+    std::size_t ScanDepth = 1; // the root's level
+    std::atomic<std::size_t> SplitAt{SIZE_MAX};
+    std::size_t SplitDepth = 0;
+    // The rest of the file, read on the reading thread: valid when
+    // `RestRead`, and then ending at `RestEnd`.
+    std::vector<Chain> Rest;
+    bool RestRead = false;
+    std::size_t RestEnd = 0;
+
+    ImageFeed() = default;
+    ImageFeed(const ImageFeed&) = delete;
+    ImageFeed& operator=(const ImageFeed&) = delete;
+    ~ImageFeed() {
+        Read.Finish();
+        DropRest();
+    }
+
+    void Piece(const std::uint8_t* data, std::size_t to) {
+        if (!HeaderSeen) {
+            if (to < 8) {
+                return;
+            }
+            DataStart = GetU16(data + 4);
+            Checked = GetU16(data + 6) == 2;
+            HeaderSeen = true;
+            const std::size_t size = Read.FileSize();
+            if (size >= SplitFrom && size > DataStart) {
+                // The reading thread reads and sums the file first, so it
+                // gets the smaller part.
+                const std::size_t records = size - DataStart;
+                ScanTarget = DataStart + records / 5 * 3;
+                ScanPos = DataStart;
+            }
+        }
+        const std::size_t done = Marks.empty() ? DataStart : Marks.back().first;
+        if (Checked && to > done) {
+            const std::uint32_t crc = Marks.empty() ? 0xFFFFFFFFU : Marks.back().second;
+            Marks.emplace_back(to, fbcrc::Update(crc, data + done, to - done));
+        }
+        if (ScanTarget != 0) {
+            switch (ScanRecords(data, to, ScanTarget, ScanPos, ScanDepth)) {
+            case Scan::More:
+                break;
+            case Scan::Found:
+                SplitDepth = ScanDepth;
+                SplitAt.store(ScanPos, std::memory_order_release);
+                ScanTarget = 0;
+                break;
+            case Scan::Off:
+                ScanTarget = 0;
+                break;
+            }
+        }
+        if (to == Read.FileSize() && SplitDepth > 0) {
+            ReadRest(data, to);
+        }
+    }
+
+    // The records from the split on, into chains for the open levels.
+    void ReadRest(const std::uint8_t* data, std::size_t size) {
+        const std::size_t at = SplitAt.load(std::memory_order_relaxed);
+        try {
+            Rest.assign(SplitDepth, {});
+            std::vector<Level> levels;
+            levels.reserve(SplitDepth + 16);
+            for (Chain& c : Rest) {
+                levels.push_back({nullptr, {&c.First, &c.Last}, nullptr});
+            }
+            FBTreeAccess::Maker maker;
+            ImageReader r(data + at, size - at, at);
+            if (ReadRecords(r, levels, maker, nullptr) == RecordsEnd::Done) {
+                RestRead = true;
+                RestEnd = at + r.Pos();
+            }
+        } catch (const std::bad_alloc&) {
+            RestRead = false; // the parser reads on
+        }
+    }
+
+    // Links the rest into the levels open at the split; false when it
+    // does not fit them.
+    bool JoinRest(std::vector<Level>& levels) {
+        if (!RestRead || levels.size() != Rest.size()) {
+            return false;
+        }
+        for (std::size_t j = 0; j < levels.size(); ++j) {
+            const Chain& c = Rest[j];
+            if (c.First == nullptr) {
+                continue;
+            }
+            Level& l = levels[j];
+            for (TFBEntry* e = c.First; e != nullptr; e = e->Next) {
+                e->Parent = l.Parent;
+            }
+            if (l.Last == nullptr) {
+                *l.Slots.First = c.First;
+                c.First->Prev = l.Parent;
+            } else {
+                l.Last->Next = c.First;
+                c.First->Prev = l.Last;
+            }
+            l.Last = *l.Slots.Last = c.Last;
+        }
+        Rest.clear();
+        return true;
+    }
+
+    void DropRest() {
+        if (Rest.empty()) {
+            return;
+        }
+        // One list under a root of their own, which frees them all.
+        TFBRoot holder;
+        const FBTreeAccess::Slots s = FBTreeAccess::SlotsOf(&holder);
+        for (const Chain& c : Rest) {
+            if (c.First == nullptr) {
+                continue;
+            }
+            if (*s.Last == nullptr) {
+                *s.First = c.First;
+            } else {
+                (*s.Last)->Next = c.First;
+            }
+            *s.Last = c.Last;
+        }
+        Rest.clear();
+    }
+
+    // The checksum of [dataStart, end), once the reading has ended.
+    std::uint32_t DataCrc(const std::uint8_t* data, std::size_t dataStart, std::size_t end) const {
+        std::size_t from = dataStart;
+        std::uint32_t crc = 0xFFFFFFFFU;
+        if (Checked && DataStart == dataStart) {
+            for (auto m = Marks.rbegin(); m != Marks.rend(); ++m) {
+                if (m->first <= end) {
+                    from = m->first;
+                    crc = m->second;
+                    break;
+                }
+            }
+        }
+        return fbcrc::Update(crc, data + from, end - from);
+    }
+};
+
+namespace {
 
 std::int64_t ValueSize(const TFBEntry* e) {
     switch (e->EntryType) {
@@ -527,103 +855,34 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
                       zero ? static_cast<const std::uint8_t*>(zero) - h.Info : InfoBytes);
     root->Tag = h.Tag;
 
-    ImageReader r(data + dataStart, size - dataStart, dataStart, feed ? &feed->Read : nullptr);
+    ImageReader r(data + dataStart, size - dataStart, dataStart, feed ? &feed->Read : nullptr,
+                  feed ? &feed->SplitAt : nullptr);
     // The data checksum (version 2 only) follows the reading a stretch at a
-    // time, while the bytes are still in the cache.
+    // time, while the bytes are still in the cache; for a file still
+    // arriving the reading thread takes it.
     const bool checked = h.Version == 2;
-    constexpr std::size_t CrcStretch = 64 * 1024;
-    std::uint32_t crc = 0xFFFFFFFFU;
-    std::size_t crcDone = 0;
-    struct Level {
-        TFBEntry* Parent;
-        FBTreeAccess::Slots Slots;
-    };
-    std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
-    FBTreeAccess::Maker maker;
-    while (!levels.empty()) {
-        if (checked && feed == nullptr && r.Pos() - crcDone >= CrcStretch) {
-            CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
-            crcDone = r.Pos();
-        }
-        std::uint8_t type = 0;
-        if (!r.Byte(type)) {
-            return false;
-        }
-        if (type == 0) {
-            levels.pop_back();
-            continue;
-        }
-        if (type > 5) {
-            return false;
-        }
-        std::int32_t n = 0;
-        if (!r.I32(n)) {
-            return false;
-        }
-        std::string_view name; // a negative length is an empty name
-        if (n > 0) {
-            const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(n));
-            if (bytes == nullptr) {
-                return false;
-            }
-            name = {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)};
-        }
-        TFBEntry* e = maker.Make(static_cast<TFBEntryType>(type), name);
-        FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
-        if (!r.I32(e->Tag)) {
-            return false;
-        }
-        switch (static_cast<TFBEntryType>(type)) {
-        case TFBEntryType::node:
-            levels.push_back({e, FBTreeAccess::SlotsOf(e)});
-            break;
-        case TFBEntryType::int32:
-            if (!r.I32(static_cast<TFBInteger*>(e)->Value)) {
-                return false;
-            }
-            break;
-        case TFBEntryType::str32: {
-            std::int32_t m = 0;
-            if (!r.I32(m)) {
-                return false;
-            }
-            if (m > 0) {
-                const std::uint8_t* text = r.Take(static_cast<std::size_t>(m));
-                if (text == nullptr) {
-                    return false;
-                }
-                static_cast<TFBString*>(e)->Value.assign(reinterpret_cast<const char*>(text),
-                                                         static_cast<std::size_t>(m));
-            }
-            break;
-        }
-        case TFBEntryType::bin32: {
-            auto* b = static_cast<TFBBinary*>(e);
-            std::int32_t m = 0;
-            if (!r.I32(m)) {
-                return false;
-            }
-            if (m > 0) {
-                const std::uint8_t* bytes = r.Take(static_cast<std::size_t>(m));
-                if (bytes == nullptr) {
-                    return false;
-                }
-                if (!maker.SetBinary(b, bytes, static_cast<std::size_t>(m))) {
-                    return false;
-                }
+    StretchCrc stretches{data + dataStart};
+    std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get()), nullptr}};
+    std::size_t end = 0; // where the records ended
+    {
+        FBTreeAccess::Maker maker;
+        RecordsEnd read = ReadRecords(r, levels, maker, checked && !feed ? &stretches : nullptr);
+        if (read == RecordsEnd::Stopped) {
+            // The reading thread has read the rest once it has ended.
+            if (feed->Read.Finish() == safefile::BackgroundRead::End::Ok &&
+                feed->JoinRest(levels)) {
+                end = feed->RestEnd;
+                read = RecordsEnd::Done;
             } else {
-                b->Size = m; // a negative size is kept, with no bytes
+                r.NoStop();
+                read = ReadRecords(r, levels, maker, nullptr);
             }
-            break;
         }
-        default: { // floating
-            const std::uint8_t* v = r.Take(10);
-            if (v == nullptr) {
-                return false;
-            }
-            std::memcpy(static_cast<TFBFloat*>(e)->Value.Bytes.data(), v, 10);
-            break;
+        if (read != RecordsEnd::Done) {
+            return false;
         }
+        if (end == 0) {
+            end = dataStart + r.Pos();
         }
     }
 
@@ -634,11 +893,13 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
     // The data checksum runs over the records and level ends read, and the
     // file end marker, which is not read: a file without it still loads.
     if (checked) {
+        std::uint32_t crc = 0;
         if (feed) {
             // Its stretches were taken on the reading thread.
-            crc = feed->DataCrc(data, dataStart, dataStart + r.Pos());
+            crc = feed->DataCrc(data, dataStart, end);
         } else {
-            CRC32(data + dataStart + crcDone, r.Pos() - crcDone, crc);
+            crc = stretches.Crc;
+            CRC32(data + dataStart + stretches.Done, r.Pos() - stretches.Done, crc);
         }
         const std::uint8_t fileEnd = 0;
         CRC32(&fileEnd, 1, crc);
@@ -669,6 +930,7 @@ bool TFreeBase::LoadData() {
     // made; a report of a few kilobytes is read at once.
     constexpr std::size_t ThreadFrom = 1u << 20;
     ImageFeed feed;
+    feed.SplitFrom = ThreadFrom;
     if (feed.Read.Start(boundPath_, fbfile::MaxFileBytes, ThreadFrom,
                         [&feed](const std::uint8_t* data, std::size_t, std::size_t to) {
                             feed.Piece(data, to);

@@ -4,6 +4,7 @@
 #include "freebase/freebase.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 struct FBTreeAccess {
@@ -36,8 +37,8 @@ struct FBTreeAccess {
     }
 
     // Makes the entries of a file being read without taking the pool's lock
-    // for each: it holds the free blocks of each size while it lives and
-    // gives back what it did not use.
+    // for each: it holds the free blocks of each size, or a slab to cut,
+    // while it lives and gives back what it did not use.
     class Maker {
     public:
         Maker() = default;
@@ -53,6 +54,12 @@ struct FBTreeAccess {
         void* Take(std::size_t size);
         void* head_[16] = {}; // per block size
         void* tail_[16] = {};
+        std::size_t count_[16] = {}; // blocks in each list
+        std::byte* slab_ = nullptr;  // being cut, when the lists ran dry
+        std::size_t slabBytes_ = 0;
+        std::size_t slabUsed_ = 0;
+        std::size_t cut_ = 0;            // blocks cut from it
+        std::uint32_t dry_ = 0;          // sizes whose list was empty, a bit each
         FBBinaryStore* store_ = nullptr; // being filled
         std::size_t placed_ = 0;         // values put into it
     };

@@ -34,19 +34,24 @@ namespace {
 #define VRX_ENTRY_POOL 1
 #endif
 
-// Blocks of 16, 32, ... 128 bytes cut from 64 KiB slabs; a freed block
+// Blocks of 8, 16, ... 128 bytes cut from 64 KiB slabs; a freed block
 // waits at the end of its size's list for the next entry of that size.
 // A closed file's tree is freed in file order, so the next file read takes
 // the blocks back in the order they lie in memory, which the processor can
-// fetch ahead; the other way round costs a cache miss per entry. Slabs are
-// kept for the run. Under the address sanitizer every entry is its own
-// allocation, so that use after free is still caught.
+// fetch ahead; the other way round costs a cache miss per entry.
+//
+// Slabs are kept for the run. When no block is out, all of them are free:
+// the lists are forgotten and cutting starts again at the first slab, so
+// that a file read after the last was closed lies in memory in the order it
+// is read. Under the address sanitizer every entry is its own allocation,
+// so that use after free is still caught.
 class EntryPool {
 public:
     // Eight bytes apart: every entry type needs no more alignment (checked
     // below), and a finer step wastes less of each block.
     static constexpr std::size_t Step = 8;
     static constexpr std::size_t Classes = 16;
+    static constexpr std::size_t SlabBytes = 64 * 1024;
     static constexpr std::size_t ClassOf(std::size_t size) { return (size + Step - 1) / Step - 1; }
     static constexpr bool Pooled(std::size_t size) {
         return VRX_ENTRY_POOL && ClassOf(size) < Classes;
@@ -57,6 +62,7 @@ public:
     struct Chain {
         Block* Head = nullptr;
         Block* Tail = nullptr;
+        std::size_t Count = 0;
     };
 
     void* Take(std::size_t size) {
@@ -70,69 +76,90 @@ public:
             if (b->Next == nullptr) {
                 free_[c].Tail = nullptr;
             }
+            --free_[c].Count;
+            ++out_;
             return b;
         }
-        return Carve(c);
+        const std::size_t bytes = (c + 1) * Step;
+        if (left_ < bytes) {
+            cursor_ = NextSlab();
+            left_ = SlabBytes;
+        }
+        void* p = cursor_;
+        cursor_ += bytes;
+        left_ -= bytes;
+        ++out_;
+        return p;
     }
     void Give(void* p, std::size_t size) noexcept {
         if (!Pooled(size)) {
             ::operator delete(p);
             return;
         }
-        const std::size_t c = ClassOf(size);
         const Lock lock(busy_);
-        Block* b = new (p) Block{nullptr};
-        if (free_[c].Tail == nullptr) {
-            free_[c].Head = b;
-        } else {
-            free_[c].Tail->Next = b;
+        Append(ClassOf(size), p);
+        if (--out_ == 0) {
+            Restart();
         }
-        free_[c].Tail = b;
     }
 
-    // For a run of entries of one size under one lock: every free block of
-    // that size, or else `fresh` new ones. The chain is used from its head,
-    // each block's link read as the block is taken, as Take does.
-    Chain TakeChain(std::size_t c, std::size_t fresh) {
+    // A reader's way, under one lock for many entries: the whole list of
+    // one size, or else a piece of `bytes` (a multiple of Step, at most a
+    // slab) to cut any size from. A piece counts as bytes / Step blocks out
+    // until its reader gives back its rest.
+    Chain TakeList(std::size_t c) {
         const Lock lock(busy_);
-        if (free_[c].Head) {
-            const Chain all = free_[c];
-            free_[c] = {};
-            return all;
-        }
-        Chain chain;
-        Block* last = nullptr;
-        for (std::size_t i = 0; i < fresh; ++i) {
-            Block* b;
-            try {
-                b = new (Carve(c)) Block{nullptr};
-            } catch (const std::bad_alloc&) {
-                if (last) {
-                    break;
-                }
-                throw;
-            }
-            (last ? last->Next : chain.Head) = b;
-            last = b;
-        }
-        chain.Tail = last;
-        return chain;
+        const Chain list = free_[c];
+        free_[c] = {};
+        out_ += list.Count;
+        return list;
     }
-    // What is left of a chain goes back in front of the list.
-    void GiveChain(std::size_t c, Chain chain) noexcept {
-        if (chain.Head == nullptr) {
+    std::byte* TakePiece(std::size_t bytes) {
+        const Lock lock(busy_);
+        std::byte* piece = nullptr;
+        if (bytes == SlabBytes) {
+            piece = NextSlab();
+        } else {
+            if (left_ < bytes) {
+                cursor_ = NextSlab();
+                left_ = SlabBytes;
+            }
+            piece = cursor_;
+            cursor_ += bytes;
+            left_ -= bytes;
+        }
+        out_ += bytes / Step;
+        return piece;
+    }
+    // What a reader did not use: a list in front of its size's list, or
+    // the rest of a piece of which `cut` blocks were cut.
+    void GiveList(std::size_t c, Chain list) noexcept {
+        if (list.Head == nullptr) {
             return;
         }
         const Lock lock(busy_);
-        chain.Tail->Next = free_[c].Head;
+        list.Tail->Next = free_[c].Head;
         if (free_[c].Head == nullptr) {
-            free_[c].Tail = chain.Tail;
+            free_[c].Tail = list.Tail;
         }
-        free_[c].Head = chain.Head;
+        free_[c].Head = list.Head;
+        free_[c].Count += list.Count;
+        Out(list.Count);
+    }
+    void GivePieceRest(std::byte* rest, std::size_t bytes, std::size_t pieceBytes,
+                       std::size_t cut) noexcept {
+        const Lock lock(busy_);
+        // The rest as blocks of the largest size, and one smaller.
+        while (bytes > 0) {
+            const std::size_t b = bytes < Classes * Step ? bytes : Classes * Step;
+            Append(b / Step - 1, rest);
+            rest += b;
+            bytes -= b;
+        }
+        Out(pieceBytes / Step - cut);
     }
 
 private:
-    static constexpr std::size_t SlabBytes = 64 * 1024;
     struct Lock {
         explicit Lock(std::atomic_flag& f) : flag(f) {
             while (flag.test_and_set(std::memory_order_acquire)) {
@@ -142,26 +169,46 @@ private:
         std::atomic_flag& flag;
     };
 
-    // A new block from the current slab; the lock is held.
-    void* Carve(std::size_t c) {
-        const std::size_t bytes = (c + 1) * Step;
-        if (left_ < bytes) {
+    // The lock is held for all of these.
+    void Append(std::size_t c, void* p) noexcept {
+        Block* b = new (p) Block{nullptr};
+        if (free_[c].Tail == nullptr) {
+            free_[c].Head = b;
+        } else {
+            free_[c].Tail->Next = b;
+        }
+        free_[c].Tail = b;
+        ++free_[c].Count;
+    }
+    void Out(std::size_t given) noexcept {
+        out_ -= given;
+        if (out_ == 0) {
+            Restart();
+        }
+    }
+    void Restart() noexcept {
+        for (Chain& list : free_) {
+            list = {};
+        }
+        next_ = 0;
+        cursor_ = nullptr;
+        left_ = 0;
+    }
+    std::byte* NextSlab() {
+        if (next_ == slabs_.size()) {
             // Not value-initialised: every block is constructed before use.
             slabs_.emplace_back(new std::byte[SlabBytes]);
-            cursor_ = slabs_.back().get();
-            left_ = SlabBytes;
         }
-        void* p = cursor_;
-        cursor_ += bytes;
-        left_ -= bytes;
-        return p;
+        return slabs_[next_++].get();
     }
 
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
     Chain free_[Classes];
     std::vector<std::unique_ptr<std::byte[]>> slabs_;
+    std::size_t next_ = 0; // the next slab to cut from
     std::byte* cursor_ = nullptr;
     std::size_t left_ = 0;
+    std::size_t out_ = 0; // blocks taken and not given back
 };
 
 // Never destroyed: entries of static objects may outlive any order of
@@ -288,8 +335,11 @@ struct FBBinaryStore {
 FBTreeAccess::Maker::~Maker() {
     FBBinaryStore::Release(store_, FBBinaryStore::Bytes - placed_);
     for (std::size_t c = 0; c < EntryPool::Classes; ++c) {
-        Pool().GiveChain(c, {static_cast<EntryPool::Block*>(head_[c]),
-                             static_cast<EntryPool::Block*>(tail_[c])});
+        Pool().GiveList(c, {static_cast<EntryPool::Block*>(head_[c]),
+                            static_cast<EntryPool::Block*>(tail_[c]), count_[c]});
+    }
+    if (slab_) {
+        Pool().GivePieceRest(slab_ + slabUsed_, slabBytes_ - slabUsed_, slabBytes_, cut_);
     }
 }
 
@@ -299,19 +349,46 @@ void* FBTreeAccess::Maker::Take(std::size_t size) {
         return ::operator new(size);
     }
     const std::size_t c = EntryPool::ClassOf(size);
-    if (head_[c] == nullptr) {
-        const EntryPool::Chain chain = Pool().TakeChain(c, 64);
-        head_[c] = chain.Head;
-        tail_[c] = chain.Tail;
+    if (head_[c] == nullptr && (dry_ & (1u << c)) == 0) {
+        // Free blocks come first; else cut in the order of making, and ask
+        // again with the next slab.
+        const EntryPool::Chain list = Pool().TakeList(c);
+        head_[c] = list.Head;
+        tail_[c] = list.Tail;
+        count_[c] = list.Count;
+        if (list.Head == nullptr) {
+            dry_ |= 1u << c;
+        }
     }
-    auto* b = static_cast<EntryPool::Block*>(head_[c]);
-    head_[c] = b->Next;
-    if (b->Next == nullptr) {
-        tail_[c] = nullptr;
-    } else {
-        __builtin_prefetch(b->Next, 1); // the next entry's block, to be written
+    if (auto* b = static_cast<EntryPool::Block*>(head_[c])) {
+        --count_[c];
+        head_[c] = b->Next;
+        if (b->Next == nullptr) {
+            tail_[c] = nullptr;
+        } else {
+            __builtin_prefetch(b->Next, 1); // the next entry's block, to be written
+        }
+        return b;
     }
-    return b;
+    const std::size_t bytes = (c + 1) * EntryPool::Step;
+    if (slab_ == nullptr || slabBytes_ - slabUsed_ < bytes) {
+        // A report of a few kilobytes takes a small piece, a large file
+        // whole slabs: what is left over is cut into free blocks.
+        const std::size_t pieceBytes = slab_ == nullptr ? 8 * 1024 : EntryPool::SlabBytes;
+        std::byte* next = Pool().TakePiece(pieceBytes);
+        if (slab_) {
+            Pool().GivePieceRest(slab_ + slabUsed_, slabBytes_ - slabUsed_, slabBytes_, cut_);
+        }
+        slab_ = next;
+        slabBytes_ = pieceBytes;
+        slabUsed_ = 0;
+        cut_ = 0;
+        dry_ = 0;
+    }
+    void* p = slab_ + slabUsed_;
+    slabUsed_ += bytes;
+    ++cut_;
+    return p;
 }
 
 static_assert(alignof(TFBNode) <= EntryPool::Step && alignof(TFBInteger) <= EntryPool::Step &&
