@@ -97,7 +97,9 @@ public:
     ImageReader(const std::uint8_t* data, std::size_t size, std::size_t base,
                 safefile::BackgroundRead* feed = nullptr,
                 const std::atomic<std::size_t>* splitAt = nullptr)
-        : data_(data), size_(size), base_(base), feed_(feed), splitAt_(splitAt) {}
+        : data_(data), size_(size), base_(base), feed_(feed), splitAt_(splitAt) {
+        Refresh(); // the file may have arrived whole before the first wait
+    }
     std::size_t Pos() const { return pos_; }
     std::size_t Left() const { return size_ - pos_; }
     // Where to stop, as known from what has arrived; SIZE_MAX for nowhere.
@@ -140,11 +142,15 @@ private:
         }
         const std::size_t arrived = feed_->WaitFor(base_ + pos_ + n);
         size_ = arrived > base_ ? arrived - base_ : 0;
+        Refresh();
+        return Left() >= n;
+    }
+    // Where to stop, known before the bytes after it arrived.
+    void Refresh() {
         if (splitAt_) {
             const std::size_t at = splitAt_->load(std::memory_order_acquire);
             stop_ = at >= base_ && at != SIZE_MAX ? at - base_ : SIZE_MAX;
         }
-        return Left() >= n;
     }
 
     const std::uint8_t* data_;
@@ -868,9 +874,12 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
         FBTreeAccess::Maker maker;
         RecordsEnd read = ReadRecords(r, levels, maker, checked && !feed ? &stretches : nullptr);
         if (read == RecordsEnd::Stopped) {
-            // The reading thread has read the rest once it has ended.
-            if (feed->Read.Finish() == safefile::BackgroundRead::End::Ok &&
-                feed->JoinRest(levels)) {
+            // The reading thread has read the rest once it has ended; a
+            // file that failed to read or changed meanwhile is no file read.
+            if (feed->Read.Finish() != safefile::BackgroundRead::End::Ok) {
+                return false;
+            }
+            if (feed->JoinRest(levels)) {
                 end = feed->RestEnd;
                 read = RecordsEnd::Done;
             } else {
