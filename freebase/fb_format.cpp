@@ -162,11 +162,10 @@ private:
     std::size_t pos_ = 0;
 };
 
-// An open level of the tree being read, with its last child so far.
+// An open level of the tree being read.
 struct Level {
     TFBEntry* Parent;
     FBTreeAccess::Slots Slots;
-    TFBEntry* Last;
 };
 
 // The data checksum of a file read from memory, taken a stretch at a time
@@ -217,22 +216,13 @@ RecordsEnd ReadRecords(ImageReader& r, std::vector<Level>& levels, FBTreeAccess:
             name = {reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)};
         }
         TFBEntry* e = maker.Make(static_cast<TFBEntryType>(type), name);
-        Level& level = levels.back();
-        e->Parent = level.Parent;
-        if (level.Last == nullptr) {
-            *level.Slots.First = e;
-            e->Prev = level.Parent;
-        } else {
-            level.Last->Next = e;
-            e->Prev = level.Last;
-        }
-        level.Last = *level.Slots.Last = e;
+        FBTreeAccess::Link(levels.back().Parent, levels.back().Slots, e);
         if (!r.I32(e->Tag)) {
             return RecordsEnd::Malformed;
         }
         switch (static_cast<TFBEntryType>(type)) {
         case TFBEntryType::node:
-            levels.push_back({e, FBTreeAccess::SlotsOf(e), nullptr});
+            levels.push_back({e, FBTreeAccess::SlotsOf(e)});
             break;
         case TFBEntryType::int32:
             if (!r.I32(static_cast<TFBInteger*>(e)->Value)) {
@@ -442,7 +432,7 @@ struct TFreeBase::ImageFeed {
             std::vector<Level> levels;
             levels.reserve(SplitDepth + 16);
             for (Chain& c : Rest) {
-                levels.push_back({nullptr, {&c.First, &c.Last}, nullptr});
+                levels.push_back({nullptr, {&c.First, &c.Last}});
             }
             FBTreeAccess::Maker maker;
             ImageReader r(data + at, size - at, at);
@@ -466,18 +456,18 @@ struct TFreeBase::ImageFeed {
             if (c.First == nullptr) {
                 continue;
             }
-            Level& l = levels[j];
+            const Level& l = levels[j];
             for (TFBEntry* e = c.First; e != nullptr; e = e->Next) {
                 e->Parent = l.Parent;
             }
-            if (l.Last == nullptr) {
+            if (TFBEntry* last = *l.Slots.Last) {
+                last->Next = c.First;
+                c.First->Prev = last;
+            } else {
                 *l.Slots.First = c.First;
                 c.First->Prev = l.Parent;
-            } else {
-                l.Last->Next = c.First;
-                c.First->Prev = l.Last;
             }
-            l.Last = *l.Slots.Last = c.Last;
+            *l.Slots.Last = c.Last;
         }
         Rest.clear();
         return true;
@@ -868,7 +858,7 @@ bool TFreeBase::ParseImage(const std::uint8_t* data, std::size_t size, ImageFeed
     // arriving the reading thread takes it.
     const bool checked = h.Version == 2;
     StretchCrc stretches{data + dataStart};
-    std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get()), nullptr}};
+    std::vector<Level> levels{{root.get(), FBTreeAccess::SlotsOf(root.get())}};
     std::size_t end = 0; // where the records ended
     {
         FBTreeAccess::Maker maker;

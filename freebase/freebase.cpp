@@ -80,14 +80,7 @@ public:
             ++out_;
             return b;
         }
-        const std::size_t bytes = (c + 1) * Step;
-        if (left_ < bytes) {
-            cursor_ = NextSlab();
-            left_ = SlabBytes;
-        }
-        void* p = cursor_;
-        cursor_ += bytes;
-        left_ -= bytes;
+        void* p = Cut((c + 1) * Step);
         ++out_;
         return p;
     }
@@ -98,9 +91,7 @@ public:
         }
         const Lock lock(busy_);
         Append(ClassOf(size), p);
-        if (--out_ == 0) {
-            Restart();
-        }
+        Out(1);
     }
 
     // A reader's way, under one lock for many entries: the whole list of
@@ -116,18 +107,8 @@ public:
     }
     std::byte* TakePiece(std::size_t bytes) {
         const Lock lock(busy_);
-        std::byte* piece = nullptr;
-        if (bytes == SlabBytes) {
-            piece = NextSlab();
-        } else {
-            if (left_ < bytes) {
-                cursor_ = NextSlab();
-                left_ = SlabBytes;
-            }
-            piece = cursor_;
-            cursor_ += bytes;
-            left_ -= bytes;
-        }
+        // A whole slab leaves the one being cut as it is.
+        std::byte* piece = bytes == SlabBytes ? NextSlab() : Cut(bytes);
         out_ += bytes / Step;
         return piece;
     }
@@ -193,6 +174,16 @@ private:
         next_ = 0;
         cursor_ = nullptr;
         left_ = 0;
+    }
+    std::byte* Cut(std::size_t bytes) {
+        if (left_ < bytes) {
+            cursor_ = NextSlab();
+            left_ = SlabBytes;
+        }
+        std::byte* p = cursor_;
+        cursor_ += bytes;
+        left_ -= bytes;
+        return p;
     }
     std::byte* NextSlab() {
         if (next_ == slabs_.size()) {
